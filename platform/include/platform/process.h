@@ -1,0 +1,47 @@
+// Processes: this process's facts, the system's process list, ending a process, launching programs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+std::uint32_t CurrentProcessId();
+// Full path of the running executable.
+std::string ExecutablePath();
+// The parameters the process was started with, without the program itself.
+std::vector<std::string> Arguments();
+// The process runs with administrator rights (Windows: an elevated member of Administrators;
+// Linux: effective user id 0).
+bool IsElevated();
+
+struct ProcessEntry {
+  std::string module;    // executable file name without folder
+  std::string fileName;  // full path of the executable; empty when the process cannot be opened
+  std::string command;   // command line as far as it can be read
+  std::uint32_t pid = 0;
+  std::uint32_t parentPid = 0;
+  std::int32_t modules = 0;
+  std::int32_t threads = 0;
+  std::int32_t priority = 0;
+  std::int32_t flags = 0;
+};
+
+// One entry per process of the system's process list, in list order. Processes that cannot be opened
+// are listed with their name and numbers.
+std::vector<ProcessEntry> ListProcesses();
+
+// Full path of a process's executable, or empty when it cannot be read.
+std::string ProcessImagePath(std::uint32_t pid);
+
+// Asks the process to end (`force` false) or forces it to end; does not wait and reports nothing.
+void EndProcess(std::uint32_t pid, bool force);
+
+// Runs a program or opens a document through the system's shell, detached. `verb` is "open" or
+// "runas" (start with administrator rights, after the system's consent prompt). Reports nothing.
+void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+                  std::string_view directory, bool visible);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+// Shortcuts: Windows shell links (.lnk); freedesktop desktop entries (.desktop) on Linux.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Writes a shortcut to `target` at `linkFile`, replacing an existing file; the working folder is the
+// folder of `target`. Throws std::runtime_error only when the shortcut object cannot be created.
+void CreateShortcut(const std::string& target, const std::string& linkFile,
+                    const std::string& description, const std::string& arguments);
+
+}  // namespace platform

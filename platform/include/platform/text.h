@@ -1,0 +1,16 @@
+// UTF-8 / UTF-16 conversion: the one place where text changes encoding or is counted in UTF-16 units.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Invalid sequences become U+FFFD rather than failing: text from the system is shown, never rejected.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Length of the text in UTF-16 code units, the unit in which positions and lengths are counted.
+std::size_t Utf16Length(std::string_view text);
+
+}  // namespace platform

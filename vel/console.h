@@ -1,0 +1,24 @@
+// Answering on the console of the command prompt the program was started from.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vel {
+
+class sysconsole {
+ public:
+  sysconsole() = delete;
+
+  // The parent process is one of the system's command shells.
+  static bool ConsoleCalled();
+  static std::string GetParentProcessName();
+  static bool Connect(bool force);
+  static void Disconnect();
+  static void QuickOutput(std::string_view text);
+
+ private:
+  static bool connected;
+};
+
+}  // namespace vel

@@ -1,0 +1,41 @@
+// Processes and programs: the process list, ending a process, launching, administrator rights,
+// shortcuts, the program's parameters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vel {
+
+struct TProcess {
+  std::string Module;
+  std::string FileName;
+  std::string Command;
+  std::int32_t PID = 0;
+  std::int32_t ParentPID = 0;
+  std::int32_t Modules = 0;
+  std::int32_t Threads = 0;
+  std::int32_t Priority = 0;
+  std::int32_t Flags = 0;
+
+  // Asks the process to end.
+  void CloseProcess() const;
+  // Forces the process to end.
+  void KillProcess() const;
+};
+
+std::vector<TProcess> GetRunningProcesses();
+void ShellRun(const std::string& FileName, bool Visible, const std::string& Parameters,
+              bool RunAsAdmin, const std::string& Directory);
+bool IsAdministrator();
+void CreateShortcut(const std::string& Target, const std::string& LinkFile,
+                    const std::string& Description, const std::string& Arguments);
+
+int ParamCount();
+// Parameter `Index` (1-based; empty beyond the count), a leading "/" read as "-".
+std::string GetParameter(int Index);
+// All parameters re-joined by single spaces, those holding a space in double quotes.
+std::string GetParameters();
+
+}  // namespace vel
