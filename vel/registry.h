@@ -10,6 +10,7 @@
 
 namespace platform {
 class RegistryKey;
+struct RegValue;
 }
 
 namespace vel {
@@ -144,6 +145,7 @@ class TWinRegistry {
   template <typename T, typename F>
   T Guard(TRegistryError error, T fallback, F&& action);
   bool CopyKeyTree(const Location& from, std::string_view newLocation, bool alsoDelete);
+  void WriteRegValue(std::string_view KeyLocation, std::string_view ItemName, const platform::RegValue& value);
 
   TRegistryError FLastError = TRegistryError::None;
   std::unique_ptr<platform::RegistryKey> FRegistry;

@@ -1,9 +1,19 @@
 // The console of the shell that started the program.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace platform {
+
+// File names (lower case) of the system's command shells: a program started by one of them answers
+// on its console.
+#ifdef _WIN32
+inline constexpr std::array<std::string_view, 2> kCommandShells{"cmd.exe", "powershell.exe"};
+#else
+inline constexpr std::array<std::string_view, 9> kCommandShells{"sh",  "bash", "dash", "zsh", "ksh",
+                                                                "fish", "tcsh", "csh",  "pwsh"};
+#endif
 
 // Attaches to the parent process's console (Windows); on Linux the terminal is inherited already.
 void AttachParentConsole();

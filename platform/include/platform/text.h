@@ -13,4 +13,7 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Length of the text in UTF-16 code units, the unit in which positions and lengths are counted.
 std::size_t Utf16Length(std::string_view text);
 
+// Equal when the letter case of A-Z is ignored (names of variables, INI keys, registry names).
+bool SameAsciiText(std::string_view a, std::string_view b);
+
 }  // namespace platform

@@ -1,0 +1,125 @@
+// Files on Linux: UTF-8 paths as they are, and an INI writer with the Windows profile rules.
+#include "platform/files.h"
+#include "platform/text.h"
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+std::vector<std::string> ReadLines(const std::string& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(ToPath(file), std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The section name of a "[name]" line, or nothing.
+bool SectionOf(std::string_view line, std::string_view& name) {
+  line = Trim(line);
+  if (line.size() < 2 || line.front() != '[') return false;
+  auto close = line.find(']');
+  if (close == std::string_view::npos) return false;
+  name = Trim(line.substr(1, close - 1));
+  return true;
+}
+
+bool KeyOf(std::string_view line, std::string_view& key, std::string_view& value) {
+  auto eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  key = Trim(line.substr(0, eq));
+  value = Trim(line.substr(eq + 1));
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::path(std::string(utf8)); }
+
+std::string FromPath(const std::filesystem::path& path) { return path.string(); }
+
+void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
+                    std::string_view value) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::string entry = std::string(key) + "=" + std::string(value);
+
+  // Find the section, then the key inside it, or the place after its last non-blank line.
+  std::size_t sectionLine = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view name;
+    if (SectionOf(lines[i], name) && SameAsciiText(name, Trim(section))) {
+      sectionLine = i;
+      break;
+    }
+  }
+  if (sectionLine == lines.size()) {
+    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(entry);
+  } else {
+    std::size_t insertAt = sectionLine + 1;
+    bool replaced = false;
+    for (std::size_t i = sectionLine + 1; i < lines.size(); ++i) {
+      std::string_view name, k, v;
+      if (SectionOf(lines[i], name)) break;
+      if (!Trim(lines[i]).empty()) insertAt = i + 1;
+      if (KeyOf(lines[i], k, v) && SameAsciiText(k, Trim(key))) {
+        lines[i] = entry;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+  }
+
+  std::ostringstream text;
+  for (const std::string& line : lines) text << line << '\n';
+  // Written beside the file and renamed over it, so a reader never sees half a file.
+  std::filesystem::path target = ToPath(file);
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::system_error(errno ? errno : EACCES, std::generic_category(), file);
+    out << text.str();
+    out.flush();
+    if (!out) throw std::system_error(errno ? errno : EIO, std::generic_category(), file);
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) {
+    std::filesystem::remove(temporary);
+    throw std::system_error(ec, file);
+  }
+}
+
+std::string IniReadString(const std::string& file, std::string_view section, std::string_view key,
+                          std::string_view fallback) {
+  bool inSection = false;
+  for (const std::string& line : ReadLines(file)) {
+    std::string_view name, k, v;
+    if (SectionOf(line, name)) {
+      inSection = SameAsciiText(name, Trim(section));
+    } else if (inSection && KeyOf(line, k, v) && SameAsciiText(k, Trim(key))) {
+      if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+      return std::string(v);
+    }
+  }
+  return std::string(fallback);
+}
+
+}  // namespace platform

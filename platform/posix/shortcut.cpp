@@ -1,0 +1,77 @@
+// Shortcuts on Linux: freedesktop desktop entries.
+#include "platform/shortcut.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/command_line.h"
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+// Quoting of an Exec argument: reserved characters force double quotes, inside which the double
+// quote, the backquote, the dollar sign and the backslash are escaped with a backslash.
+std::string QuoteExecArgument(const std::string& arg) {
+  bool needs = arg.empty() || arg.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
+  if (!needs) return arg;
+  std::string out = "\"";
+  for (char c : arg) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// Escapes of a desktop-entry string value; the Exec key's own level of backslashes is added on top.
+std::string EscapeValue(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+void CreateShortcut(const std::string& target, const std::string& linkFile,
+                    const std::string& description, const std::string& arguments) {
+  std::filesystem::path link = ToPath(linkFile);
+  std::filesystem::path targetPath = ToPath(target);
+
+  std::string exec = QuoteExecArgument(target);
+  for (const std::string& arg : SplitCommandLine(arguments)) {
+    std::string quoted = QuoteExecArgument(arg);
+    std::string escaped;
+    // A literal percent sign is doubled: single ones introduce field codes.
+    for (char c : quoted) escaped += c == '%' ? std::string("%%") : std::string(1, c);
+    exec += " " + escaped;
+  }
+
+  std::ofstream out(link, std::ios::binary | std::ios::trunc);
+  if (!out) return;
+  out << "[Desktop Entry]\n"
+      << "Type=Application\n"
+      << "Version=1.0\n"
+      << "Name=" << EscapeValue(FromPath(link.stem())) << "\n";
+  if (!description.empty()) out << "Comment=" << EscapeValue(description) << "\n";
+  out << "Exec=" << EscapeValue(exec) << "\n"
+      << "Path=" << EscapeValue(FromPath(targetPath.parent_path())) << "\n"
+      << "Terminal=false\n";
+  out.close();
+  // Desktops run only entries marked executable (trusted) from the desktop folder.
+  chmod(link.c_str(), 0755);
+}
+
+}  // namespace platform

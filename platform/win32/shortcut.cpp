@@ -1,0 +1,73 @@
+// Windows: shell links (.lnk) through IShellLinkW and IPersistFile.
+#include "platform/shortcut.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlguid.h>
+#include <shobjidl.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+std::wstring Wide(std::string_view text) {
+  std::u16string wide = Utf8ToUtf16(text);
+  return {wide.begin(), wide.end()};
+}
+
+struct ComRelease {
+  void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename T>
+using ComPtr = std::unique_ptr<T, ComRelease>;
+
+class ComScope {
+ public:
+  ComScope()
+      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
+                                                           COINIT_DISABLE_OLE1DDE))) {}
+  ~ComScope() {
+    if (initialized_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialized_;
+};
+
+}  // namespace
+
+void CreateShortcut(const std::string& target, const std::string& linkFile,
+                    const std::string& description, const std::string& arguments) {
+  ComScope com;
+  IShellLinkW* rawLink = nullptr;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IShellLinkW, reinterpret_cast<void**>(&rawLink));
+  if (FAILED(result))
+    throw std::runtime_error("Cannot create a shell link: " +
+                             std::system_category().message(static_cast<int>(result)));
+  ComPtr<IShellLinkW> link(rawLink);
+
+  // The callers ask for a shortcut and go on; a link that comes out incomplete is not an error to
+  // them, so only the object's creation is checked.
+  std::wstring wideTarget = Wide(target);
+  link->SetArguments(Wide(arguments).c_str());
+  link->SetDescription(Wide(description).c_str());
+  link->SetPath(wideTarget.c_str());
+  link->SetWorkingDirectory(std::filesystem::path(wideTarget).parent_path().c_str());
+
+  IPersistFile* rawFile = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)))) {
+    ComPtr<IPersistFile> file(rawFile);
+    file->Save(Wide(linkFile).c_str(), TRUE);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,122 @@
+// Path expansion, the publisher's folders, the user's known folders, folder sizes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "child_process.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "vel/files.h"
+#include "vel/registry.h"
+
+using namespace vel;
+
+namespace {
+
+const std::string d(1, PathDelim);
+
+class FilesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetEnv("VELA", "alpha");
+    platform::SetEnv("VELB", "beta");
+    platform::SetEnv("VELSELF", "%VELA%");
+  }
+  void TearDown() override {
+    for (const char* name : {"VELA", "VELB", "VELSELF"}) platform::SetEnv(name, "");
+  }
+};
+
+}  // namespace
+
+TEST_F(FilesTest, ExpandEnvironmentScansForPairsOfPercentSigns) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"%VELA%" + d + "%VELB%", "alpha" + d + "beta"},
+      {"%vela%", "alpha"},  // lookup and replacement ignore case
+      {"%VelA%x%VELA%", "alphax%VELA%"},  // each token replaces its first occurrence only
+      {"%VELA%%VELB%", "alphabeta"},
+      {"%NOSUCHVAR%", "%NOSUCHVAR%"},
+      {"100%", "100%"},
+      {"50% of %VELA%", "50% of alpha"},  // "% of %" names nothing; its closing sign opens the next
+      {"%VELA% and %VELB%", "alpha and beta"},
+      {"%VELSELF%", "%VELA%"},             // values are not expanded again
+      {"%%", "%%"},
+      {"", ""},
+  };
+  for (const auto& [path, expected] : cases) EXPECT_EQ(ExpandEnvironment(path), expected) << path;
+  EXPECT_EQ(ExpandEnvironment("%SYSTEMROOT%" + d + "x"), platform::GetEnv("SYSTEMROOT") + d + "x");
+  EXPECT_EQ(ExpandEnvironment("%systemroot%"), ExpandEnvironment("%SYSTEMROOT%"));
+  EXPECT_FALSE(platform::GetEnv("SYSTEMROOT").empty());
+  EXPECT_EQ(GetSystemDrive(), platform::GetEnv("SYSTEMDRIVE"));
+}
+
+TEST_F(FilesTest, ShellFolderNamesAllUsersFirst) {
+  const std::string user = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const std::string machine = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  TWinRegistry reg;
+  ASSERT_TRUE(reg.CreateKey(user));
+  ASSERT_TRUE(reg.CreateKey(machine));
+  reg.WriteStringValue(user, "VelFolder", "%VELA%" + d + "user");
+  reg.WriteStringValue(user, "VelBoth", "user");
+  reg.WriteStringValue(machine, "VelBoth", "machine");
+
+  EXPECT_EQ(ExpandShellFolders("shell:velfolder" + d + "x"), "%VELA%" + d + "user" + d + "x");
+  EXPECT_EQ(ExpandPath("shell:VELFOLDER" + d + "x"), "alpha" + d + "user" + d + "x");
+  EXPECT_EQ(ExpandShellFolders("shell:velboth"), "machine");
+  // The gate is the exact lower-case word.
+  EXPECT_EQ(ExpandShellFolders("Shell:VelFolder"), "Shell:VelFolder");
+  EXPECT_EQ(ExpandShellFolders("shell:nosuchfolder"), "shell:nosuchfolder");
+
+  reg.DeleteValue(user, "VelFolder");
+  reg.DeleteValue(user, "VelBoth");
+  reg.DeleteValue(machine, "VelBoth");
+  EXPECT_EQ(reg.LastError(), TRegistryError::None);
+}
+
+TEST_F(FilesTest, AppDataFolderOfThePublisher) {
+  const std::string local = ExpandPath("%LOCALAPPDATA%" + d);
+  const std::string expected = local + "VelnorSoftware" + d + "Quarrow Studio" + d;
+  EXPECT_EQ(AppDataFolder("Quarrow Studio", true, false, TAppDataKind::Local), expected);
+  EXPECT_FALSE(std::filesystem::exists(platform::ToPath(expected)));
+  EXPECT_EQ(AppDataFolder("Quarrow Studio", false, false, TAppDataKind::Roaming),
+            ExpandPath("%APPDATA%" + d) + "Quarrow Studio" + d);
+
+  EXPECT_EQ(AppDataFolder("Quarrow Studio", true, true, TAppDataKind::Local), expected);
+  EXPECT_TRUE(std::filesystem::is_directory(platform::ToPath(expected)));
+  std::filesystem::remove_all(platform::ToPath(local + "VelnorSoftware"));
+}
+
+TEST_F(FilesTest, UserFoldersFromTheShellFolderRecord) {
+  const std::string profile = GetUserFolder(TUserFolder::Profile);
+  EXPECT_EQ(profile, ExpandPath("%USERPROFILE%"));
+  EXPECT_FALSE(profile.empty());
+  for (TUserFolder folder : {TUserFolder::Desktop, TUserFolder::Programs, TUserFolder::Personal}) {
+    std::string path = GetUserFolder(folder);
+    EXPECT_FALSE(path.empty());
+    EXPECT_EQ(path.find('%'), std::string::npos) << path;
+  }
+
+  // A stored reference is expanded.
+  const std::string key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  TWinRegistry reg;
+  const std::string saved = reg.GetStringValue(key, "My Music");
+  ASSERT_TRUE(reg.CreateKey(key));
+  reg.WriteValue(key, "My Music", "%VELA%" + d + "Music");
+  EXPECT_EQ(GetUserFolder(TUserFolder::MyMusic), "alpha" + d + "Music");
+  if (saved.empty())
+    reg.DeleteValue(key, "My Music");
+  else
+    reg.WriteValue(key, "My Music", saved);
+}
+
+TEST(FolderSizeTest, AddsEveryFileBelowTheFolder) {
+  std::filesystem::path root = testsupport::MakeTempFolder();
+  EXPECT_EQ(FolderSize(platform::FromPath(root)), 0);
+  std::filesystem::create_directories(root / "sub" / "empty");
+  std::ofstream(root / "a.bin", std::ios::binary) << std::string(1000, 'x');
+  std::ofstream(root / "sub" / ".hidden", std::ios::binary) << std::string(24, 'y');
+  EXPECT_EQ(FolderSize(platform::FromPath(root)), 1024);
+  EXPECT_EQ(FolderSize(platform::FromPath(root) + d), 1024);
+  EXPECT_EQ(FolderSize(platform::FromPath(root / "missing")), 0);
+  std::filesystem::remove_all(root);
+}

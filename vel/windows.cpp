@@ -1,0 +1,57 @@
+// Processes and programs over the seam.
+#include "vel/windows.h"
+
+#include "platform/process.h"
+#include "platform/shortcut.h"
+
+namespace vel {
+
+void TProcess::CloseProcess() const { platform::EndProcess(static_cast<std::uint32_t>(PID), false); }
+
+void TProcess::KillProcess() const { platform::EndProcess(static_cast<std::uint32_t>(PID), true); }
+
+std::vector<TProcess> GetRunningProcesses() {
+  std::vector<TProcess> list;
+  for (platform::ProcessEntry& e : platform::ListProcesses()) {
+    list.push_back(TProcess{std::move(e.module), std::move(e.fileName), std::move(e.command),
+                            static_cast<std::int32_t>(e.pid), static_cast<std::int32_t>(e.parentPid),
+                            e.modules, e.threads, e.priority, e.flags});
+  }
+  return list;
+}
+
+void ShellRun(const std::string& FileName, bool Visible, const std::string& Parameters, bool RunAsAdmin,
+              const std::string& Directory) {
+  platform::ShellExecute(RunAsAdmin ? "runas" : "open", FileName, Parameters, Directory, Visible);
+}
+
+bool IsAdministrator() { return platform::IsElevated(); }
+
+void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
+                    const std::string& Arguments) {
+  platform::CreateShortcut(Target, LinkFile, Description, Arguments);
+}
+
+int ParamCount() { return static_cast<int>(platform::Arguments().size()); }
+
+std::string GetParameter(int Index) {
+  std::vector<std::string> args = platform::Arguments();
+  if (Index < 1 || Index > static_cast<int>(args.size())) return {};
+  std::string param = args[static_cast<std::size_t>(Index - 1)];
+  if (!param.empty() && param[0] == '/') param[0] = '-';
+  return param;
+}
+
+std::string GetParameters() {
+  std::string result;
+  int count = ParamCount();
+  for (int i = 1; i <= count; ++i) {
+    std::string param = GetParameter(i);
+    if (param.find(' ') != std::string::npos) param = "\"" + param + "\"";
+    result += param;
+    if (i < count) result += ' ';
+  }
+  return result;
+}
+
+}  // namespace vel
