@@ -22,7 +22,7 @@ std::vector<TProcess> GetRunningProcesses() {
 
 void ShellRun(const std::string& FileName, bool Visible, const std::string& Parameters, bool RunAsAdmin,
               const std::string& Directory) {
-  platform::ShellExecute(RunAsAdmin ? "runas" : "open", FileName, Parameters, Directory, Visible);
+  platform::ShellRunVerb(RunAsAdmin ? "runas" : "open", FileName, Parameters, Directory, Visible);
 }
 
 bool IsAdministrator() { return platform::IsElevated(); }

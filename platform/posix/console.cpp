@@ -15,7 +15,7 @@ void ReleaseConsole() {}
 
 void WriteConsoleLine(std::string_view text) {
   std::string line(text);
-  line += "\r\n";
+  line += '\n';
   const char* p = line.data();
   std::size_t left = line.size();
   while (left > 0) {

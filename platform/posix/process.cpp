@@ -178,7 +178,7 @@ void EndProcess(std::uint32_t pid, bool force) {
   kill(static_cast<pid_t>(pid), force ? SIGKILL : SIGTERM);
 }
 
-void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+void ShellRunVerb(std::string_view verb, std::string_view file, std::string_view parameters,
                   std::string_view directory, bool visible) {
   std::string target(file);
   std::vector<std::string> argv = SplitCommandLine(parameters);

@@ -67,8 +67,9 @@ void WriteConsoleLine(std::string_view text) {
     WriteTo(output, line);
     return;
   }
-  HANDLE opened = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE opened =
+      CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   if (opened == INVALID_HANDLE_VALUE) ThrowLastError();
   UniqueHandle console(opened);
   WriteTo(console.get(), line);

@@ -1,5 +1,6 @@
 // Windows: the process environment, the system's version and the logged-on user's name.
 #include "platform/environment.h"
+#include "wide.h"
 
 #include <windows.h>
 
@@ -9,19 +10,6 @@
 #include "platform/text.h"
 
 namespace platform {
-namespace {
-
-std::wstring Wide(std::string_view text) {
-  std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
-std::string Narrow(std::wstring_view text) {
-  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
-}
-
-}  // namespace
-
 std::string GetEnv(std::string_view name) {
   std::wstring key = Wide(name);
   std::wstring value;

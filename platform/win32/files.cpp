@@ -1,5 +1,6 @@
-// Windows: UTF-8 paths to the standard library's paths, and INI files through the private-profile API.
+// Windows: UTF-8 paths to standard-library paths, and INI files through the private-profile API.
 #include "platform/files.h"
+#include "wide.h"
 
 #include <windows.h>
 
@@ -8,19 +9,6 @@
 #include "platform/text.h"
 
 namespace platform {
-namespace {
-
-std::wstring Wide(std::string_view text) {
-  std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
-std::string Narrow(std::wstring_view text) {
-  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
-}
-
-}  // namespace
-
 // Through the project's own conversion rather than u8string(), which throws on malformed text:
 // a file name the system hands us (an unpaired surrogate, say) must still be shown.
 std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::path(Wide(utf8)); }
@@ -41,10 +29,10 @@ std::string IniReadString(const std::string& file, std::string_view section, std
   std::wstring value(256, L'\0');
   for (;;) {
     DWORD size = static_cast<DWORD>(value.size());
-    DWORD length = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(),
-                                            wideFallback.c_str(), value.data(), size,
-                                            wideFile.c_str());
-    // A value that did not fit comes back cut to size - 1 characters; only then try a bigger buffer.
+    DWORD length =
+        GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideFallback.c_str(),
+                                 value.data(), size, wideFile.c_str());
+    // A value cut short comes back as size - 1 characters; only then retry with more room.
     if (length + 1 < size) {
       value.resize(length);
       return Narrow(value);

@@ -1,14 +1,14 @@
-// Windows: this process's facts, Toolhelp process lists, ending by taskkill, launching by the shell.
+// Windows: this process, Toolhelp process lists, ending by taskkill, launching through the shell.
 #include "platform/process.h"
+#include "wide.h"
 
 #include <windows.h>
+
 #include <objbase.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
-// shellapi.h maps ShellExecute to ShellExecuteW, which would rename the seam's own function here.
-#undef ShellExecute
 
 #include <memory>
 #include <string>
@@ -18,15 +18,6 @@
 
 namespace platform {
 namespace {
-
-std::wstring Wide(std::string_view text) {
-  std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
-std::string Narrow(std::wstring_view text) {
-  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
-}
 
 struct HandleCloser {
   void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -40,9 +31,10 @@ struct SidFreer {
 // Balances a successful CoInitializeEx; the shell may hand the launch to COM objects.
 class ComScope {
  public:
-  ComScope()
-      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+  ComScope() {
+    initialized_ =
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
   ~ComScope() {
     if (initialized_) CoUninitialize();
   }
@@ -50,7 +42,7 @@ class ComScope {
   ComScope& operator=(const ComScope&) = delete;
 
  private:
-  bool initialized_;
+  bool initialized_ = false;
 };
 
 UniqueHandle OpenForQuery(DWORD pid) {
@@ -90,7 +82,8 @@ std::string CommandLineOf(HANDLE process) {
       !read(peb.ProcessParameters, &parameters, sizeof(parameters)))
     return {};
   std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
-  if (line.empty() || !read(parameters.CommandLine.Buffer, line.data(), line.size() * sizeof(wchar_t)))
+  if (line.empty() ||
+      !read(parameters.CommandLine.Buffer, line.data(), line.size() * sizeof(wchar_t)))
     return {};
   return Narrow(line);
 }
@@ -186,7 +179,7 @@ void EndProcess(std::uint32_t pid, bool force) {
   ShellLaunch(L"open", L"taskkill", parameters, {}, SW_HIDE);
 }
 
-void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+void ShellRunVerb(std::string_view verb, std::string_view file, std::string_view parameters,
                   std::string_view directory, bool visible) {
   ShellLaunch(Wide(verb).c_str(), Wide(file), Wide(parameters), Wide(directory),
               visible ? SW_SHOWNORMAL : SW_HIDE);

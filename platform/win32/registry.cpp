@@ -1,5 +1,6 @@
 // Windows: the registry accessor over advapi32.
 #include "platform/registry.h"
+#include "wide.h"
 
 #include <windows.h>
 
@@ -12,32 +13,10 @@
 namespace platform {
 namespace {
 
-std::wstring Wide(std::string_view text) {
-  std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
-std::string Narrow(std::wstring_view text) {
-  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
-}
-
 std::string_view TrimSlashes(std::string_view path) {
   while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
   while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   return path;
-}
-
-std::string SystemMessage(LSTATUS status) {
-  wchar_t* buffer = nullptr;
-  DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (length == 0) return "Registry error " + std::to_string(status);
-  std::wstring text(buffer, length);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-    text.pop_back();
-  return Narrow(text);
 }
 
 // The predefined roots are sign-extended pointers, as the system's own HKEY_* macros make them.
@@ -193,8 +172,8 @@ std::optional<RegValue> RegistryKey::ReadValue(std::string_view name) {
   while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
     if (status == ERROR_MORE_DATA && size <= value.data.size()) size = 2 * size + 256;
     value.data.resize(size);
-    status = RegQueryValueExW(impl_->key.Get(), wideName.c_str(), nullptr, &type,
-                              value.data.data(), &size);
+    status = RegQueryValueExW(impl_->key.Get(), wideName.c_str(), nullptr, &type, value.data.data(),
+                              &size);
     if (status == ERROR_SUCCESS) {
       value.data.resize(size);
       value.type = static_cast<RegType>(type);
@@ -221,9 +200,9 @@ void RegistryKey::CreateKey(std::string_view name) {
 
 void RegistryKey::WriteValue(std::string_view name, const RegValue& value) {
   if (!impl_->key) throw RegistryError(SystemMessage(ERROR_INVALID_HANDLE));
-  LSTATUS status = RegSetValueExW(impl_->key.Get(), Wide(name).c_str(), 0,
-                                  static_cast<DWORD>(value.type), value.data.data(),
-                                  static_cast<DWORD>(value.data.size()));
+  LSTATUS status =
+      RegSetValueExW(impl_->key.Get(), Wide(name).c_str(), 0, static_cast<DWORD>(value.type),
+                     value.data.data(), static_cast<DWORD>(value.data.size()));
   if (status != ERROR_SUCCESS) throw RegistryError(SystemMessage(status));
 }
 

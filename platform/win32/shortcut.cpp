@@ -1,7 +1,9 @@
 // Windows: shell links (.lnk) through IShellLinkW and IPersistFile.
 #include "platform/shortcut.h"
+#include "wide.h"
 
 #include <windows.h>
+
 #include <objbase.h>
 #include <shlguid.h>
 #include <shobjidl.h>
@@ -16,11 +18,6 @@
 namespace platform {
 namespace {
 
-std::wstring Wide(std::string_view text) {
-  std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
 struct ComRelease {
   void operator()(IUnknown* object) const { object->Release(); }
 };
@@ -29,9 +26,10 @@ using ComPtr = std::unique_ptr<T, ComRelease>;
 
 class ComScope {
  public:
-  ComScope()
-      : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+  ComScope() {
+    initialized_ =
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
   ~ComScope() {
     if (initialized_) CoUninitialize();
   }
@@ -39,7 +37,7 @@ class ComScope {
   ComScope& operator=(const ComScope&) = delete;
 
  private:
-  bool initialized_;
+  bool initialized_ = false;
 };
 
 }  // namespace
@@ -48,8 +46,8 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
                     const std::string& description, const std::string& arguments) {
   ComScope com;
   IShellLinkW* rawLink = nullptr;
-  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                    IID_IShellLinkW, reinterpret_cast<void**>(&rawLink));
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&rawLink));
   if (FAILED(result))
     throw std::runtime_error("Cannot create a shell link: " +
                              std::system_category().message(static_cast<int>(result)));

@@ -11,7 +11,7 @@ namespace testsupport {
 
 struct RunResult {
   int exitCode = -1;
-  std::string output;  // standard output and standard error, in the order written
+  std::string output;  // standard output and standard error, in the order written, lines ending in LF
 };
 
 // Runs `program` with `args`, waits for it and returns its exit code and output.

@@ -1,4 +1,4 @@
-// Test support on Windows: child programs through CreateProcessW, output through one anonymous pipe.
+// Test support on Windows: children through CreateProcessW, output through one anonymous pipe.
 #include "child_process.h"
 
 #include <windows.h>
@@ -50,10 +50,10 @@ class Handle {
   HANDLE handle_ = nullptr;
 };
 
-// Parts with blanks are quoted, the others left bare so that "cmd /c program args" reads as it would
-// typed. The programs under test split their parameters with the installer's rules, where a double
-// quote only toggles quoting and there is no escape: "C:\My Apps\" reaches them with its trailing
-// backslash, and a double quote inside a parameter cannot be passed at all.
+// Parts with blanks are quoted, the others left bare so that "cmd /c program args" reads as if
+// typed. The programs under test split their parameters with the installer's rules, where a
+// double quote only toggles quoting and there is no escape: "C:\My Apps\" reaches them with its
+// trailing backslash, and a double quote inside a parameter cannot be passed at all.
 std::wstring CommandLine(const std::string& program, const std::vector<std::string>& args) {
   std::wstring line;
   auto append = [&](const std::string& part) {
@@ -78,8 +78,8 @@ Process Start(const std::string& program, const std::vector<std::string>& args,
   std::wstring line = CommandLine(program, args);
   PROCESS_INFORMATION info{};
   // No application name, so that a bare name such as "cmd" is looked up as the shell would.
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inheritHandles,
-                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inheritHandles, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &info))
     ThrowLastError("CreateProcessW");
   CloseHandle(info.hThread);
   return {Handle(info.hProcess), info.dwProcessId};
@@ -121,6 +121,9 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args) 
   DWORD got = 0;
   while (ReadFile(reader.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
     result.output.append(buffer, got);
+  // Windows programs end their lines with CR LF; the tests compare lines as Linux writes them.
+  std::string::size_type at = 0;
+  while ((at = result.output.find("\r\n", at)) != std::string::npos) result.output.erase(at, 1);
   result.exitCode = ExitCodeOf(child.process.Get());
   return result;
 }

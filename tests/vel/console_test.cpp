@@ -12,5 +12,5 @@ TEST(ConsoleTest, AProgramStartedByAnotherProgramHasNoConsole) {
 
   EXPECT_EQ(testsupport::Run(probe, {"console"}).output, "");
   // Forcing attaches all the same, once.
-  EXPECT_EQ(testsupport::Run(probe, {"force"}).output, "10\nforced line\r\n");
+  EXPECT_EQ(testsupport::Run(probe, {"force"}).output, "10\nforced line\n");
 }

@@ -33,7 +33,9 @@ TEST_F(FilesTest, ExpandEnvironmentScansForPairsOfPercentSigns) {
   const std::pair<std::string, std::string> cases[] = {
       {"%VELA%" + d + "%VELB%", "alpha" + d + "beta"},
       {"%vela%", "alpha"},  // lookup and replacement ignore case
-      {"%VelA%x%VELA%", "alphax%VELA%"},  // each token replaces its first occurrence only
+      {"%VelA%x%VELA%", "alphaxalpha"},
+      // Each token replaces its first occurrence in the result, which may come from an earlier value.
+      {"%VELSELF%-%VELA%", "alpha-%VELA%"},
       {"%VELA%%VELB%", "alphabeta"},
       {"%NOSUCHVAR%", "%NOSUCHVAR%"},
       {"100%", "100%"},

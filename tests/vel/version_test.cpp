@@ -58,7 +58,7 @@ TEST(VersionRecTest, ComparesNumberByNumberAsUnsigned) {
   EXPECT_EQ(parsed("1.9").CompareTo(parsed("1.10")), TRelation::Smaller);
   EXPECT_EQ(parsed("1.2").CompareTo(parsed("1.2.0.0")), TRelation::Equal);
   EXPECT_EQ(parsed("1.0.0.1").CompareTo(parsed("1.0.0.0")), TRelation::Bigger);
-  EXPECT_EQ(parsed("-1").CompareTo(parsed("5")), TRelation::Bigger);  // 4294967295
+  EXPECT_EQ(TVersionRec(0xFFFFFFFFu, 0, 0, 0).CompareTo(parsed("5")), TRelation::Bigger);
   EXPECT_FALSE(TVersionRec(1, 1, 0, 0).NewerThan(TVersionRec(1, 1, 0, 0)));
   EXPECT_TRUE(TVersionRec(1, 1, 0, 1).NewerThan(TVersionRec(1, 1, 0, 0)));
 }

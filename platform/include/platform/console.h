@@ -18,7 +18,7 @@ inline constexpr std::array<std::string_view, 9> kCommandShells{"sh",  "bash", "
 // Attaches to the parent process's console (Windows); on Linux the terminal is inherited already.
 void AttachParentConsole();
 void ReleaseConsole();
-// Writes the text and a line end to standard output; throws std::system_error on an output error.
+// Writes the text and the system's line end (CR LF on Windows) to standard output; throws std::system_error on an output error.
 void WriteConsoleLine(std::string_view text);
 
 }  // namespace platform

@@ -41,7 +41,7 @@ void EndProcess(std::uint32_t pid, bool force);
 
 // Runs a program or opens a document through the system's shell, detached. `verb` is "open" or
 // "runas" (start with administrator rights, after the system's consent prompt). Reports nothing.
-void ShellExecute(std::string_view verb, std::string_view file, std::string_view parameters,
+void ShellRunVerb(std::string_view verb, std::string_view file, std::string_view parameters,
                   std::string_view directory, bool visible);
 
 }  // namespace platform
