@@ -17,3 +17,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Test programs run under Wine, in the prefix the test fixture creates for the run.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+
+# Libraries link statically too (zlib ships an import library beside the static one).
+set(ZLIB_USE_STATIC_LIBS ON)

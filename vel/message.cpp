@@ -1,8 +1,6 @@
 // The library's message routine and its replacement by a program.
 #include "vel/message.h"
 
-#include "platform/message_box.h"
-
 namespace vel {
 namespace {
 
@@ -14,11 +12,9 @@ TMessageRoutine& Routine() {
 
 }  // namespace
 
-void ShowMessage(const std::string& title, const std::string& text) {
-  if (Routine())
-    Routine()(title, text);
-  else
-    platform::ShowMessageBox(title, text);
+int ShowMessage(const std::string& title, const std::string& text, TMsgButtons buttons, int unanswered) {
+  if (Routine()) return Routine()(title, text, buttons);
+  return platform::ShowMessageBox(title, text, buttons, unanswered);
 }
 
 void SetMessageRoutine(TMessageRoutine routine) { Routine() = std::move(routine); }

@@ -34,10 +34,14 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile, cons
 
 int ParamCount() { return static_cast<int>(platform::Arguments().size()); }
 
-std::string GetParameter(int Index) {
+std::string ParamStr(int Index) {
   std::vector<std::string> args = platform::Arguments();
   if (Index < 1 || Index > static_cast<int>(args.size())) return {};
-  std::string param = args[static_cast<std::size_t>(Index - 1)];
+  return args[static_cast<std::size_t>(Index - 1)];
+}
+
+std::string GetParameter(int Index) {
+  std::string param = ParamStr(Index);
   if (!param.empty() && param[0] == '/') param[0] = '-';
   return param;
 }

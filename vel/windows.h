@@ -33,6 +33,8 @@ void CreateShortcut(const std::string& Target, const std::string& LinkFile,
                     const std::string& Description, const std::string& Arguments);
 
 int ParamCount();
+// Parameter `Index` exactly as received (1-based; empty beyond the count).
+std::string ParamStr(int Index);
 // Parameter `Index` (1-based; empty beyond the count), a leading "/" read as "-".
 std::string GetParameter(int Index);
 // All parameters re-joined by single spaces, those holding a space in double quotes.

@@ -52,42 +52,37 @@ std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::pa
 
 std::string FromPath(const std::filesystem::path& path) { return path.string(); }
 
-void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
-                    std::string_view value) {
-  std::vector<std::string> lines = ReadLines(file);
-  std::string entry = std::string(key) + "=" + std::string(value);
+void MarkExecutable(const std::filesystem::path& path) {
+  std::error_code ec;
+  using std::filesystem::perms;
+  perms current = std::filesystem::status(path, ec).permissions();
+  if (ec) return;
+  perms add = perms::none;
+  if ((current & perms::owner_read) != perms::none) add |= perms::owner_exec;
+  if ((current & perms::group_read) != perms::none) add |= perms::group_exec;
+  if ((current & perms::others_read) != perms::none) add |= perms::others_exec;
+  std::filesystem::permissions(path, add, std::filesystem::perm_options::add, ec);
+}
 
-  // Find the section, then the key inside it, or the place after its last non-blank line.
-  std::size_t sectionLine = lines.size();
+bool IsLink(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec));
+}
+
+namespace {
+
+std::size_t FindSection(const std::vector<std::string>& lines, std::string_view section) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string_view name;
-    if (SectionOf(lines[i], name) && SameAsciiText(name, Trim(section))) {
-      sectionLine = i;
-      break;
-    }
+    if (SectionOf(lines[i], name) && SameAsciiText(name, Trim(section))) return i;
   }
-  if (sectionLine == lines.size()) {
-    lines.push_back("[" + std::string(section) + "]");
-    lines.push_back(entry);
-  } else {
-    std::size_t insertAt = sectionLine + 1;
-    bool replaced = false;
-    for (std::size_t i = sectionLine + 1; i < lines.size(); ++i) {
-      std::string_view name, k, v;
-      if (SectionOf(lines[i], name)) break;
-      if (!Trim(lines[i]).empty()) insertAt = i + 1;
-      if (KeyOf(lines[i], k, v) && SameAsciiText(k, Trim(key))) {
-        lines[i] = entry;
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
-  }
+  return lines.size();
+}
 
+// Written beside the file and renamed over it, so a reader never sees half a file.
+void SaveLines(const std::string& file, const std::vector<std::string>& lines) {
   std::ostringstream text;
   for (const std::string& line : lines) text << line << '\n';
-  // Written beside the file and renamed over it, so a reader never sees half a file.
   std::filesystem::path target = ToPath(file);
   std::filesystem::path temporary = target;
   temporary += ".tmp";
@@ -106,6 +101,64 @@ void IniWriteString(const std::string& file, std::string_view section, std::stri
   }
 }
 
+}  // namespace
+
+void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
+                    std::string_view value) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::string entry = std::string(key) + "=" + std::string(value);
+  std::size_t sectionLine = FindSection(lines, section);
+  if (sectionLine == lines.size()) {
+    lines.push_back("[" + std::string(section) + "]");
+    lines.push_back(entry);
+  } else {
+    // The key in place, or a new one after the section's last non-blank line.
+    std::size_t insertAt = sectionLine + 1;
+    bool replaced = false;
+    for (std::size_t i = sectionLine + 1; i < lines.size(); ++i) {
+      std::string_view name, k, v;
+      if (SectionOf(lines[i], name)) break;
+      if (!Trim(lines[i]).empty()) insertAt = i + 1;
+      if (KeyOf(lines[i], k, v) && SameAsciiText(k, Trim(key))) {
+        lines[i] = entry;
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+  }
+  SaveLines(file, lines);
+}
+
+void IniWriteSection(const std::string& file, std::string_view section,
+                     const std::vector<std::string>& content) {
+  std::vector<std::string> lines = ReadLines(file);
+  std::size_t sectionLine = FindSection(lines, section);
+  if (sectionLine == lines.size()) {
+    lines.push_back("[" + std::string(section) + "]");
+  } else {
+    std::size_t end = sectionLine + 1;
+    std::string_view name;
+    while (end < lines.size() && !SectionOf(lines[end], name)) ++end;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(sectionLine + 1),
+                lines.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionLine + 1), content.begin(),
+               content.end());
+  SaveLines(file, lines);
+}
+
+namespace {
+
+// A value in matching quotes is read without them, as the Windows profile reader does.
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+}  // namespace
+
 std::string IniReadString(const std::string& file, std::string_view section, std::string_view key,
                           std::string_view fallback) {
   bool inSection = false;
@@ -114,12 +167,27 @@ std::string IniReadString(const std::string& file, std::string_view section, std
     if (SectionOf(line, name)) {
       inSection = SameAsciiText(name, Trim(section));
     } else if (inSection && KeyOf(line, k, v) && SameAsciiText(k, Trim(key))) {
-      if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
-      return std::string(v);
+      return std::string(Unquote(v));
     }
   }
   return std::string(fallback);
+}
+
+std::vector<std::pair<std::string, std::string>> IniReadSection(const std::string& file,
+                                                                 std::string_view section) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  bool inSection = false;
+  for (const std::string& line : ReadLines(file)) {
+    std::string_view name, k, v;
+    if (SectionOf(line, name)) {
+      // Only the first section of the name counts, as with the Windows profile reader.
+      if (inSection) break;
+      inSection = SameAsciiText(name, Trim(section));
+    } else if (inSection && KeyOf(line, k, v)) {
+      entries.emplace_back(k, Unquote(v));
+    }
+  }
+  return entries;
 }
 
 }  // namespace platform

@@ -1,13 +1,24 @@
-// The system's message box on Linux, before a window framework is up: a line on standard error.
+// The system's message box on Linux, before a window framework is up: standard error, and a question
+// answered on the terminal when there is one.
 #include "platform/message_box.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <iostream>
 
 namespace platform {
 
-void ShowMessageBox(const std::string& title, const std::string& text) {
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+int ShowMessageBox(const std::string& title, const std::string& text, MessageButtons buttons,
+                   int unanswered) {
+  std::fprintf(stderr, "%s%s%s\n", title.c_str(), title.empty() ? "" : ": ", text.c_str());
+  if (buttons == MessageButtons::Ok) return kResultOk;
+  if (!isatty(STDIN_FILENO)) return unanswered;
+  std::fprintf(stderr, "(Yes/No) ");
   std::fflush(stderr);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return unanswered;
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? kResultYes : kResultNo;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "platform/text.h"
@@ -15,10 +16,27 @@ std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::pa
 
 std::string FromPath(const std::filesystem::path& path) { return Narrow(path.native()); }
 
+void MarkExecutable(const std::filesystem::path&) {}
+
+bool IsLink(const std::filesystem::path& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
                     std::string_view value) {
   if (!WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
                                   Wide(file).c_str()))
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
+}
+
+void IniWriteSection(const std::string& file, std::string_view section,
+                     const std::vector<std::string>& lines) {
+  // The section's text: lines separated by zero characters and ended by two.
+  std::wstring block;
+  for (const std::string& line : lines) block += Wide(line) + L'\0';
+  block += L'\0';
+  if (!WritePrivateProfileSectionW(Wide(section).c_str(), block.c_str(), Wide(file).c_str()))
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
 }
 
@@ -39,6 +57,47 @@ std::string IniReadString(const std::string& file, std::string_view section, std
     }
     value.resize(value.size() * 2);
   }
+}
+
+namespace {
+
+std::wstring_view TrimBlanks(std::wstring_view s) {
+  while (!s.empty() && (s.front() == L' ' || s.front() == L'\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == L' ' || s.back() == L'\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> IniReadSection(const std::string& file,
+                                                                 std::string_view section) {
+  std::wstring wideSection = Wide(section), wideFile = Wide(file);
+  std::wstring block(4096, L'\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(block.size());
+    DWORD length = GetPrivateProfileSectionW(wideSection.c_str(), block.data(), size, wideFile.c_str());
+    // A section cut short comes back as size - 2 characters.
+    if (length + 2 < size) {
+      block.resize(length);
+      break;
+    }
+    block.resize(block.size() * 2);
+  }
+  // The section comes as raw "key=value" lines; the quotes GetPrivateProfileString would drop are
+  // dropped here too, so both readers agree.
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::wstring_view rest = block;
+  while (!rest.empty()) {
+    std::wstring_view line = rest.substr(0, rest.find(L'\0'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    std::size_t eq = line.find(L'=');
+    if (eq == std::wstring_view::npos) continue;
+    std::wstring_view value = TrimBlanks(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    entries.emplace_back(Narrow(TrimBlanks(line.substr(0, eq))), Narrow(value));
+  }
+  return entries;
 }
 
 }  // namespace platform

@@ -1,16 +1,16 @@
 // Windows: the system's modal message box.
 #include "platform/message_box.h"
 
-#include <windows.h>
-
-#include "platform/text.h"
+#include "wide.h"
 
 namespace platform {
 
-void ShowMessageBox(const std::string& title, const std::string& text) {
-  std::u16string wideTitle = Utf8ToUtf16(title), wideText = Utf8ToUtf16(text);
-  MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(wideText.c_str()),
-              reinterpret_cast<const wchar_t*>(wideTitle.c_str()), MB_OK);
+int ShowMessageBox(const std::string& title, const std::string& text, MessageButtons buttons,
+                   int unanswered) {
+  UINT style = (buttons == MessageButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK) | MB_SETFOREGROUND;
+  int result = MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(), style);
+  // Without a desktop (a service, a test under Wine without a display) the box returns at once.
+  return result == 0 ? unanswered : result;
 }
 
 }  // namespace platform

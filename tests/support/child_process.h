@@ -17,6 +17,10 @@ struct RunResult {
 // Runs `program` with `args`, waits for it and returns its exit code and output.
 RunResult Run(const std::string& program, const std::vector<std::string>& args);
 
+// Runs `program` from the system's command shell (sh -c on Linux, cmd /c on Windows), so that the
+// program's parent is a shell as when a user types the command; answers the program's exit code.
+RunResult RunFromShell(const std::string& program, const std::vector<std::string>& args);
+
 // A program started without waiting; ended (forcibly) and waited for when destroyed.
 class Child {
  public:

@@ -57,6 +57,13 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args) 
   return result;
 }
 
+RunResult RunFromShell(const std::string& program, const std::vector<std::string>& args) {
+  // A command after the program keeps the shell from replacing itself by the program.
+  std::vector<std::string> shellArgs{"-c", "\"$0\" \"$@\"; exit $?", program};
+  shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+  return Run("/bin/sh", shellArgs);
+}
+
 struct Child::Impl {
   pid_t pid = -1;
   bool reaped = false;

@@ -128,6 +128,12 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args) 
   return result;
 }
 
+RunResult RunFromShell(const std::string& program, const std::vector<std::string>& args) {
+  std::vector<std::string> shellArgs{"/c", program};
+  shellArgs.insert(shellArgs.end(), args.begin(), args.end());
+  return Run("cmd", shellArgs);
+}
+
 struct Child::Impl {
   Process process;
 };

@@ -222,7 +222,10 @@ TEST_F(RegistryTest, ErrorKinds) {
 
   // The default handler speaks through the library's message routine.
   std::vector<std::string> messages;
-  vel::SetMessageRoutine([&](const std::string&, const std::string& text) { messages.push_back(text); });
+  vel::SetMessageRoutine([&](const std::string&, const std::string& text, vel::TMsgButtons) {
+    messages.push_back(text);
+    return vel::mrOk;
+  });
   TWinRegistry plain;
   plain.WriteIntValue(At("NoKey"), "X", 1);
   plain.GetIntValue(kBase, "Missing");

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -17,14 +19,30 @@ inline constexpr char kPathDelim = '/';
 std::filesystem::path ToPath(std::string_view utf8);
 std::string FromPath(const std::filesystem::path& path);
 
+// Lets the file run as a program where that is a property of the file (Linux: the execute bits for
+// whoever may read it); Windows runs programs by their suffix, so there it does nothing.
+void MarkExecutable(const std::filesystem::path& path);
+
+// A symbolic link, junction or other reparse point, which the standard library does not see on every
+// system.
+bool IsLink(const std::filesystem::path& path);
+
 // INI files: sections in square brackets, one key=value per line. Writing replaces an existing key
 // of the section (names compared without regard to letter case), appends a missing key at the end of
 // its section and a missing section at the end of the file, and keeps every other line. Throws
 // std::system_error when the file cannot be written.
 void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
                     std::string_view value);
+// Replaces the whole section with `lines` ("key=value" each), keeping the rest of the file; one write
+// however many keys, where IniWriteString rewrites the file per key.
+void IniWriteSection(const std::string& file, std::string_view section,
+                     const std::vector<std::string>& lines);
 // The value of the key, or `fallback` when the file, the section or the key is missing.
 std::string IniReadString(const std::string& file, std::string_view section, std::string_view key,
                           std::string_view fallback = {});
+// Every key of the section with its value, in file order, read the way IniReadString reads one;
+// empty when the file or the section is missing. One read however many keys.
+std::vector<std::pair<std::string, std::string>> IniReadSection(const std::string& file,
+                                                                 std::string_view section);
 
 }  // namespace platform

@@ -1,10 +1,21 @@
-// The system's own message box: a modal window on Windows, standard error on Linux.
+// The system's own message box: a modal window on Windows; standard error (and the terminal's answer,
+// when there is one) on Linux.
 #pragma once
 
 #include <string>
 
 namespace platform {
 
-void ShowMessageBox(const std::string& title, const std::string& text);
+enum class MessageButtons { Ok, YesNo };
+
+// Modal results, numbered as the system numbers them.
+inline constexpr int kResultOk = 1;
+inline constexpr int kResultYes = 6;
+inline constexpr int kResultNo = 7;
+
+// Shows the message and answers the button pressed. Where nobody can answer (no window system, no
+// terminal), it answers `unanswered`.
+int ShowMessageBox(const std::string& title, const std::string& text,
+                   MessageButtons buttons = MessageButtons::Ok, int unanswered = kResultOk);
 
 }  // namespace platform

@@ -5,6 +5,13 @@
 
 namespace platform {
 
+// The file name suffix of a shortcut on this system.
+#ifdef _WIN32
+inline constexpr const char* kShortcutSuffix = ".lnk";
+#else
+inline constexpr const char* kShortcutSuffix = ".desktop";
+#endif
+
 // Writes a shortcut to `target` at `linkFile`, replacing an existing file; the working folder is the
 // folder of `target`. Throws std::runtime_error only when the shortcut object cannot be created.
 void CreateShortcut(const std::string& target, const std::string& linkFile,

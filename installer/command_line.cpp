@@ -1,0 +1,223 @@
+// Start-up and the command line.
+#include "installer/command_line.h"
+
+#include <chrono>
+#include <thread>
+
+#include "installer/engine.h"
+#include "installer/previous_install.h"
+#include "installer/state.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/self_delete.h"
+#include "vel/console.h"
+#include "vel/files.h"
+#include "vel/instances.h"
+#include "vel/text.h"
+#include "vel/types.h"
+
+namespace installer {
+
+TInstallerWindow* InstallerWindow = nullptr;
+
+namespace {
+
+void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+
+std::string FolderPart(const std::string& path) {
+  std::size_t delim = path.rfind(vel::PathDelim);
+  return delim == std::string::npos ? std::string() : path.substr(0, delim + 1);
+}
+
+bool FolderExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(platform::ToPath(path), ec);
+}
+
+[[noreturn]] void EndProcess(int code) { throw TEndProcess(code); }
+
+// The silent run: the five steps without a window, reported on the console.
+[[noreturn]] void RunSilently() {
+  ConsoleLine("(!) Installation type: silent");
+  AfterFinish = TFinishAction::Close;
+  for (std::int32_t step = 1; step <= 5; ++step) {
+    try {
+      if (TempFolder.empty()) TempFolder = DefaultTempFolder();
+      RunInstallStep(step);
+    } catch (const std::exception& e) {
+      ConsoleLine(std::string("<!> Error: ") + e.what());
+      InstallFailed = true;
+    }
+    // Without a folder the later steps would address the current folder: stop after the first.
+    if (step == 1 && InstallOptions.InstallPath.empty()) break;
+  }
+  ConsoleLine(InstallFailed ? "(!) Installation has failed" : "(!) Installation successfull");
+  CloseInstaller(InstallFailed ? ExitInstallFailed : ExitSuccess);
+  EndProcess(InstallFailed ? ExitInstallFailed : ExitSuccess);
+}
+
+}  // namespace
+
+int MessageDialog(const std::string& Title, const std::string& Text, TDialogButtons Buttons) {
+  bool question = Buttons == TDialogButtons::YesNo;
+  return vel::ShowMessage(Title, Text, question ? vel::TMsgButtons::YesNo : vel::TMsgButtons::Ok,
+                          question ? vel::mrNo : vel::mrOk);
+}
+
+void ConsoleLine(const std::string& Text) {
+  if (vel::sysconsole::ConsoleCalled()) vel::sysconsole::QuickOutput(Text);
+}
+
+void ReadCommandLine() {
+  enum class RunMode { None, Normal, Silent } mode = RunMode::None;
+  const bool console = vel::sysconsole::ConsoleCalled();
+  const int count = vel::ParamCount();
+
+  for (int i = 1; i <= count; ++i) {
+    const std::string p = vel::GetParameter(i);
+    if (p == "-ad") {
+      AutoDelete = true;
+    } else if (p == "-help") {
+      if (console) {
+        std::size_t start = 0;
+        for (;;) {
+          std::size_t end = HelpText.find('\r', start);
+          vel::sysconsole::QuickOutput(HelpText.substr(start, end == std::string::npos ? end : end - start));
+          if (end == std::string::npos) break;
+          start = end + 1;
+        }
+        vel::sysconsole::Disconnect();
+      } else {
+        MessageDialog("Help", HelpText, TDialogButtons::OK);
+      }
+      EndProcess(ExitSuccess);
+    } else if (p == "-startafterfinish") {
+      AfterFinish = TFinishAction::StartProgram;
+    } else if (p == "-user" || p == "-alluser") {
+      if (InstallOptions.InstallSupport == TInstallSupport::Both)
+        InstallOptions.InstallPick = p == "-user" ? TInstallPick::User : TInstallPick::AllUser;
+      else
+        ConsoleLine("(!) Installation does not allow changing install type.");
+    } else if (p == "-closeafterfinish") {
+      AfterFinish = TFinishAction::Close;
+    } else if (p == "-start") {
+      mode = RunMode::Normal;
+    } else if (p == "-silent") {
+      mode = RunMode::Silent;
+    } else if (p == "-installpath") {
+      std::string path = vel::ExpandPath(vel::ParamStr(i + 1));
+      std::string trimmed = path;
+      if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
+      if (i + 1 > count || !FolderExists(FolderPart(trimmed))) {
+        if (console)
+          ConsoleLine("(!) Attention: The installation path provided is invalid!");
+        else
+          MessageDialog("Error", "The provided instalation path is invalid!", TDialogButtons::OK);
+        EndProcess(ExitBadParameter);
+      }
+      // Stored expanded and absolute: the engine and the record use it as a folder as it stands.
+      InstallOptions.InstallPath = platform::FromPath(std::filesystem::absolute(platform::ToPath(path)));
+    } else if (p == "-option") {
+      std::optional<std::int32_t> number = vel::TryStrToInt(vel::ParamStr(i + 1));
+      bool value = vel::TextToBool(vel::ParamStr(i + 2));
+      if (!number) {
+        if (console)
+          ConsoleLine("<!> Error: The provided parameter is incorrect");
+        else
+          MessageDialog("Error", "The provided parameters are invalid!", TDialogButtons::OK);
+        EndProcess(ExitBadParameter);
+      }
+      if (*number == 1) InstallOptions.Option1 = value;
+      if (*number == 2) InstallOptions.Option2 = value;
+      if (*number == 3) InstallOptions.Option3 = value;
+    }
+  }
+
+  if (InstallOptions.InstallPick == TInstallPick::AllUser && !IsElevated) {
+    ConsoleLine("(!) Restarting as administrator");
+    RestartAsAdmin("-alluser");
+  }
+  if (mode == RunMode::None) return;
+  ConsoleLine("(!) Beginning instalation");
+  if (mode == RunMode::Normal) {
+    ConsoleLine("(!) Installation type: normal");
+    StartPage = 7;
+    return;
+  }
+  RunSilently();
+}
+
+void RestartAsAdmin(std::string ExtraParameter) {
+  if (!ExtraParameter.empty()) ExtraParameter += ' ';
+  vel::ShellRun(platform::ExecutablePath(), true, ExtraParameter + "-force " + vel::GetParameters(), true, "");
+  Pause500();
+  EndProcess(ExitSuccess);
+}
+
+void CloseInstaller(int exitCode) {
+  if (AutoDelete) platform::DeleteOwnExecutableLater("");
+  if (InstallerWindow && InstallerWindow->WindowVisible()) {
+    InstallerWindow->CloseWindow();
+    return;
+  }
+  EndProcess(exitCode);
+}
+
+void DoAfterFinish() {
+  switch (AfterFinish) {
+    case TFinishAction::Close:
+      if (InstallerWindow) CloseInstaller();
+      break;
+    case TFinishAction::StartProgram:
+      StartProgramAndClose();
+      break;
+    case TFinishAction::None:
+      break;
+  }
+}
+
+void StartProgramAndClose() {
+  if (InstallOptions.CanBeRun) {
+    std::string exe = ExecutablePath(AppOptions);
+    vel::ShellRun(exe, true, "", false, FolderPart(exe));
+    Pause500();
+  }
+  CloseInstaller();
+}
+
+int RunInstaller() {
+  try {
+    IsElevated = vel::IsAdministrator();
+    if (vel::HasOtherInstance()) {
+      for (int i = 1; i <= vel::ParamCount(); ++i) {
+        if (vel::GetParameter(i) == "-force") {
+          ForceInstance = true;
+          break;
+        }
+      }
+      if (!ForceInstance) {
+        MessageDialog("Program is already running", "A instance of the installer is already running.",
+                      TDialogButtons::OK);
+        return ExitSuccess;
+      }
+    }
+    SetDefaults();
+    CheckPreviousInstall();
+    ReadCommandLine();
+    if (!InstallerWindow) {
+      // This build has no window yet: say so where the user will see it.
+      const std::string text = "This installer has no window yet; install with -silent -installpath <folder>.";
+      if (vel::sysconsole::ConsoleCalled())
+        ConsoleLine("(!) " + text);
+      else
+        MessageDialog(AppOptions.AppFullName + " Installer", text, TDialogButtons::OK);
+      return ExitSuccess;
+    }
+    InstallerWindow->Run();
+    return ExitSuccess;
+  } catch (const TEndProcess& end) {
+    return end.ExitCode;
+  }
+}
+
+}  // namespace installer

@@ -1,0 +1,4 @@
+// The installer's entry.
+#include "installer/command_line.h"
+
+int main() { return installer::RunInstaller(); }

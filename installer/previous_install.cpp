@@ -1,0 +1,63 @@
+// Finding an earlier installation through its uninstall record.
+#include "installer/previous_install.h"
+
+#include "installer/command_line.h"
+#include "installer/state.h"
+#include "platform/files.h"
+#include "vel/registry.h"
+
+namespace installer {
+
+void CheckPreviousInstall() {
+  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + AppOptions.AppName;
+  const std::string allUsers = "HKEY_LOCAL_MACHINE\\" + key;
+  const std::string thisUser = "HKEY_CURRENT_USER\\" + key;
+  vel::TWinRegistry reg;
+
+  PreviousInstall.Exists = false;
+  if (InstallOptions.InstallSupport != TInstallSupport::ThisUser) {
+    PreviousInstall.Exists = reg.KeyExists(allUsers);
+    PreviousInstall.Kind = TInstallSupport::AllUser;
+  }
+  if (!PreviousInstall.Exists && InstallOptions.InstallSupport != TInstallSupport::AllUser) {
+    PreviousInstall.Exists = reg.KeyExists(thisUser);
+    PreviousInstall.Kind = TInstallSupport::ThisUser;
+  }
+  if (!PreviousInstall.Exists) return;
+  const std::string& location = PreviousInstall.Kind == TInstallSupport::AllUser ? allUsers : thisUser;
+
+  if (reg.GetValueExists(location, "InstallLocation")) {
+    PreviousInstall.InstallPath = reg.GetStringValue(location, "InstallLocation");
+    InstallOptions.InstallPath = PreviousInstall.InstallPath;
+    InstallOptions.InstallPathAll = PreviousInstall.InstallPath;
+    InstallOptions.InstallPathUser = PreviousInstall.InstallPath;
+    std::error_code ec;
+    if (std::filesystem::is_directory(platform::ToPath(PreviousInstall.InstallPath), ec))
+      InstallOptions.AllowCustomPath = false;
+  }
+
+  if (reg.GetValueExists(location, "DisplayVersion")) {
+    // A version text that is no version (a damaged or foreign record) counts as 0.0.0.0: the record
+    // is still adopted, and nothing newer stands in the way.
+    try {
+      PreviousInstall.Version.Parse(reg.GetStringValue(location, "DisplayVersion"));
+    } catch (const vel::EConvertError&) {
+      PreviousInstall.Version.Clear();
+    }
+    if (PreviousInstall.Version.NewerThan(AppOptions.ProgramVersion) && !ForceInstance) {
+      int answer = MessageDialog("Installed version is newer",
+                                 "The version of this application you are installing is older than the present "
+                                 "version on this computer. Continue anyways?",
+                                 TDialogButtons::YesNo);
+      if (answer == vel::mrNo) throw TEndProcess(0);
+    }
+  }
+
+  CaptionSuffix += " - Update to new version";
+  InstallOptions.InstallSupport = PreviousInstall.Kind;
+  if (PreviousInstall.Kind == TInstallSupport::AllUser && !IsElevated) RestartAsAdmin("-alluser");
+  InstallOptions.InstallPick =
+      PreviousInstall.Kind == TInstallSupport::AllUser ? TInstallPick::AllUser : TInstallPick::User;
+}
+
+}  // namespace installer

@@ -1,0 +1,109 @@
+// The uninstall record and the install report.
+#include "installer/record.h"
+
+#include <algorithm>
+
+#include "installer/state.h"
+#include "platform/files.h"
+#include "vel/files.h"
+#include "vel/registry.h"
+#include "vel/text.h"
+#include "vel/types.h"
+
+namespace installer {
+namespace {
+
+// A registry object that raises every failure, in the 64-bit view, addressing the record's hive.
+struct RecordRegistry {
+  vel::TWinRegistry registry;
+  std::string location;
+
+  RecordRegistry() {
+    registry.SetErrorKind(vel::TRegistryErrorKind::OperatingSystem);
+    registry.SetRegistryMode(vel::TRegistryMode::Windows64);
+    registry.SetManualHive(vel::TWinRegistry::StringToHive(InstallOptions.RegistryHIVE, vel::HKEY_CURRENT_USER));
+    location = InstallOptions.RegistryRecord;
+  }
+};
+
+const char* Flag(bool value) { return value ? "1" : "0"; }
+
+std::string List(bool a, bool b, bool c) {
+  return vel::BoolToText(a) + "," + vel::BoolToText(b) + "," + vel::BoolToText(c);
+}
+
+// The files of an earlier installation in this folder that are still there stay listed, so that an
+// update does not orphan them for the uninstaller.
+std::vector<std::string> FilesToList(const std::string& report, const std::string& folder) {
+  std::vector<std::string> files = WrittenFiles;
+  std::optional<std::int32_t> count = vel::TryStrToInt(platform::IniReadString(report, FilesSection, "Count"));
+  for (std::int32_t i = 1; count && i <= *count; ++i) {
+    std::string file = platform::IniReadString(report, FilesSection, "File" + std::to_string(i));
+    if (file.empty() || std::find(files.begin(), files.end(), file) != files.end()) continue;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(platform::ToPath(folder + file), ec)) files.push_back(file);
+  }
+  return files;
+}
+
+}  // namespace
+
+void WriteRegistryRecord() {
+  RecordRegistry r;
+  vel::TWinRegistry& reg = r.registry;
+  const std::string& key = r.location;
+  reg.CreateKey(key);
+  const std::string folder = vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath);
+  reg.WriteStringValue(key, "DisplayIcon", ExecutablePath(AppOptions));
+  reg.WriteStringValue(key, "DisplayName", AppOptions.AppFullName);
+  reg.WriteStringValue(key, "DisplayVersion", AppOptions.ProgramVersion.ToString());
+  reg.WriteIntValue(key, "EstimatedSize", static_cast<std::int32_t>(vel::FolderSize(InstallOptions.InstallPath) / 1024));
+  reg.WriteStringValue(key, "InstallLocation", InstallOptions.InstallPath);
+  reg.WriteIntValue(key, "NoModify", 1);
+  reg.WriteIntValue(key, "NoRepair", 1);
+  reg.WriteStringValue(key, "Publisher", AppOptions.Publisher);
+  reg.WriteStringValue(key, "UninstallString",
+                       InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions));
+  // The names cross: the help link is the "about" page, the support link the "help" page.
+  if (!AppOptions.HelpLink.empty()) reg.WriteStringValue(key, "URLInfoAbout", AppOptions.HelpLink);
+  if (!AppOptions.SupportLink.empty()) reg.WriteStringValue(key, "HelpLink", AppOptions.SupportLink);
+  if (!AppOptions.UpdateLink.empty()) reg.WriteStringValue(key, "URLUpdateInfo", AppOptions.UpdateLink);
+}
+
+void WriteInstallReport(const std::string& Folder) {
+  const std::string folder = vel::IncludeTrailingPathDelimiter(Folder);
+  const std::string file = folder + ReportFileName;
+  std::vector<std::string> files = FilesToList(file, folder);
+  auto write = [&](const char* section, const char* key, const std::string& value) {
+    platform::IniWriteString(file, section, key, value);
+  };
+  write("Report", "File Type", "Velnor Software Installer Report");
+  write("Report", "Installer", "Velnor Software Installer");
+  write("Report", "Version", InstallerVersion.ToString());
+  write("Report", "Report Version", ReportVersion.ToString());
+  write("Application", "Name", AppOptions.AppName);
+  write("Application", "Install Path", InstallOptions.InstallPath);
+  write("Application", "Data Path", AppOptions.AppDataPath);
+  write("Application", "Executable", ExecutablePath(AppOptions));
+  write("Configuration", "Shortcut-Menu", Flag(InstallOptions.CreateStartMenu));
+  write("Configuration", "Shortcut-Desktop", Flag(InstallOptions.CreateDesktop));
+  write("Configuration", "Options", List(InstallOptions.Option1, InstallOptions.Option2, InstallOptions.Option3));
+  write("Configuration", "Extensions",
+        List(InstallOptions.Extension1, InstallOptions.Extension2, InstallOptions.Extension3));
+  write("Installation", "Has EULA", Flag(InstallOptions.HasEULA));
+  write("Installation", "User Install", Flag(InstallOptions.InstallPick == TInstallPick::User));
+  write("Installation", "Registry Record", InstallOptions.RegistryRecord);
+  write("Installation", "Registry HIVE", InstallOptions.RegistryHIVE);
+
+  std::vector<std::string> lines{"Count=" + std::to_string(files.size())};
+  for (std::size_t i = 0; i < files.size(); ++i) lines.push_back("File" + std::to_string(i + 1) + "=" + files[i]);
+  platform::IniWriteSection(file, FilesSection, lines);
+}
+
+void DeleteRegistryRecord() {
+  RecordRegistry r;
+  r.registry.SetErrorKind(vel::TRegistryErrorKind::Disabled);
+  if (r.registry.KeyExists(r.location)) r.registry.DeleteKey(r.location);
+}
+
+}  // namespace installer

@@ -1,0 +1,19 @@
+// The traces a finished installation leaves: the uninstall record in the registry and the install
+// report beside the application, the uninstaller's contract.
+#pragma once
+
+#include <string>
+
+namespace installer {
+
+inline constexpr const char* ReportFileName = "InstallReport.ini";
+inline constexpr const char* UninstallerFileName = "Uninstall.exe";
+// The section listing what the installation wrote, for the uninstaller.
+inline constexpr const char* FilesSection = "Files";
+
+// Both raise the system's error to the caller.
+void WriteRegistryRecord();
+void WriteInstallReport(const std::string& Folder);
+void DeleteRegistryRecord();
+
+}  // namespace installer

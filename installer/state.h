@@ -1,0 +1,96 @@
+// The install state: the application's descriptor, the choices of this run, what is known of an
+// earlier installation, and the process-wide variables every part of the installer shares.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vel/version_update.h"
+#include "vel/windows.h"
+
+namespace installer {
+
+enum class TInstallSupport : std::uint8_t { Both, AllUser, ThisUser };
+enum class TInstallPick : std::uint8_t { Unset, AllUser, User };
+enum class TFinishAction : std::uint8_t { None, Close, StartProgram };
+
+struct TAppOptions {
+  std::string AppName;
+  std::string AppFullName;
+  std::string AppDataPath;
+  std::string ExeOfPath;
+  vel::TVersionRec ProgramVersion;
+  std::string Publisher;
+  std::string HelpLink;
+  std::string UpdateLink;
+  std::string SupportLink;
+};
+
+struct TInstallOptions {
+  std::string InstallPath;
+  std::string InstallPathAll;
+  std::string InstallPathUser;
+  std::string RegistryRecord;
+  std::string RegistryHIVE;
+  bool EnableUninstaller = false;
+  bool AddRecordToRegistry = false;
+  TInstallSupport InstallSupport = TInstallSupport::Both;
+  TInstallPick InstallPick = TInstallPick::Unset;
+  bool CreateStartMenu = false;
+  bool CreateDesktop = false;
+  bool CanBeRun = false;
+  bool Option1 = false, Option2 = false, Option3 = false;
+  bool Extension1 = false, Extension2 = false, Extension3 = false;
+  bool HasEULA = false;
+  bool AllowCreateShortcut = false;
+  bool AllowCustomPath = false;
+  bool AllowExtensions = false;
+  bool AllowOptions = false;
+};
+
+struct TPreviousInstall {
+  bool Exists = false;
+  std::string InstallPath;
+  TInstallSupport Kind = TInstallSupport::Both;
+  vel::TVersionRec Version;
+};
+
+// Page numbers of the wizard; 0 means the current page stays.
+using TPage = std::uint8_t;
+
+// The process-wide install state, touched only on the user-interface thread.
+extern TAppOptions AppOptions;
+extern TInstallOptions InstallOptions;
+extern TPreviousInstall PreviousInstall;
+extern bool IsElevated;
+extern bool ForceInstance;
+extern bool AutoDelete;
+extern TFinishAction AfterFinish;
+extern TPage StartPage;
+extern TPage CurrentPage;
+extern std::int32_t CurrentStep;
+extern bool InstallFailed;
+extern std::string CaptionSuffix;
+extern std::string TempFolder;
+extern vel::TProcess FoundProcess;
+// What the extraction wrote, relative to the install folder: the report lists it for the uninstaller,
+// and the clean-up of a failed installation removes exactly it.
+extern std::vector<std::string> WrittenFiles;
+
+extern const vel::TVersionRec InstallerVersion;
+extern const vel::TVersionRec ReportVersion;
+extern const std::string HelpText;
+
+// Fills the records with the build's values.
+void SetDefaults();
+// The application's executable under the install folder.
+std::string ExecutablePath(const TAppOptions& options);
+// The folder that receives the archive during an installation (created when missing).
+std::string DefaultTempFolder();
+// The archive's path during an installation.
+std::string ArchivePath();
+// Everything back to the state at process start (for a second run in one process, as tests make).
+void ResetState();
+
+}  // namespace installer

@@ -1,0 +1,219 @@
+// The installer program end to end: silent installs into temporary folders, the record and report it
+// leaves, a second run over the first, the uninstaller, and the switches that end a run early.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "child_process.h"
+#include "installer/descriptor.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shortcut.h"
+#include "vel/files.h"
+#include "vel/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string d(1, vel::PathDelim);
+const std::string kRecord = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarrow Studio";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string SetupProgram() { return testsupport::HelperProgram("QuarrowStudioSetup"); }
+
+std::string Shortcut(vel::TUserFolder folder) {
+  return vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(folder)) + "Quarrow Studio" + platform::kShortcutSuffix;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool HasLine(const std::string& output, const std::string& line) {
+  std::vector<std::string> lines = Lines(output);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class InstallTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveRecord();
+    root = testsupport::MakeTempFolder();
+    folder = platform::FromPath(root / "Quarrow Studio");
+    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
+      fs::create_directories(platform::ToPath(vel::GetUserFolder(f)));
+  }
+  void TearDown() override {
+    RemoveRecord();
+    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
+      fs::remove(platform::ToPath(Shortcut(f)));
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  static void RemoveRecord() {
+    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
+    if (key.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)) key.DeleteKey("Quarrow Studio");
+  }
+
+  fs::path root;
+  std::string folder;
+};
+
+}  // namespace
+
+TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "(!) Beginning instalation")) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "(!) Installation type: silent"));
+  EXPECT_TRUE(HasLine(run.output, "(!) Installation successfull"));
+
+  // Every file of the payload, byte for byte, the application and the uninstaller.
+  std::size_t files = 0;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(PAYLOAD_DIR)) {
+    if (!e.is_regular_file()) continue;
+    ++files;
+    fs::path installed = platform::ToPath(folder) / fs::relative(e.path(), PAYLOAD_DIR);
+    EXPECT_EQ(ReadFile(installed), ReadFile(e.path())) << installed;
+  }
+  EXPECT_EQ(files, 22u);
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "Uninstall.exe")));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(Shortcut(vel::TUserFolder::Programs))));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(Shortcut(vel::TUserFolder::Desktop))));
+
+  // The record, each value with its type.
+  const std::uintmax_t reportSize = fs::file_size(platform::ToPath(folder + d + "InstallReport.ini"));
+  platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyRead);
+  ASSERT_TRUE(key.OpenKey(kRecord, false));
+  vel::TWinRegistry reg;
+  const std::string loc = "HKEY_CURRENT_USER\\" + kRecord;
+  const std::pair<const char*, std::string> strings[] = {
+      {"DisplayIcon", folder + d + "QuarrowStudio.exe"},
+      {"DisplayName", "Quarrow Studio Suite"},
+      {"DisplayVersion", "1.1.0"},
+      {"InstallLocation", folder},
+      {"Publisher", "Velnor Software"},
+      {"UninstallString", folder + d + "Uninstall.exe"},
+      {"URLInfoAbout", installer::descriptor::AppsPage},
+      {"HelpLink", installer::descriptor::ContactPage},
+      {"URLUpdateInfo", installer::descriptor::AppsPage},
+  };
+  for (const auto& [name, value] : strings) {
+    EXPECT_EQ(key.ReadValue(name)->type, platform::RegType::String) << name;
+    EXPECT_EQ(reg.GetStringValue(loc, name), value) << name;
+  }
+  for (const char* name : {"NoModify", "NoRepair", "EstimatedSize"})
+    EXPECT_EQ(key.ReadValue(name)->type, platform::RegType::DWord) << name;
+  EXPECT_EQ(reg.GetIntValue(loc, "NoModify"), 1);
+  EXPECT_EQ(reg.GetIntValue(loc, "NoRepair"), 1);
+  // Measured before the report was written.
+  EXPECT_EQ(reg.GetIntValue(loc, "EstimatedSize"),
+            static_cast<std::int32_t>((vel::FolderSize(folder) - static_cast<std::int64_t>(reportSize)) / 1024));
+
+  // The report, every key in order.
+  std::vector<std::string> report = Lines(ReadFile(platform::ToPath(folder + d + "InstallReport.ini")));
+  for (std::string& line : report)
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  const std::vector<std::string> expected = {
+      "[Report]",
+      "File Type=Velnor Software Installer Report",
+      "Installer=Velnor Software Installer",
+      "Version=1.8.0",
+      "Report Version=1.0.0",
+      "[Application]",
+      "Name=Quarrow Studio",
+      "Install Path=" + folder,
+      "Data Path=" + vel::AppDataFolder("Quarrow Studio", true, false, vel::TAppDataKind::Local),
+      "Executable=" + folder + d + "QuarrowStudio.exe",
+      "[Configuration]",
+      "Shortcut-Menu=1",
+      "Shortcut-Desktop=1",
+      "Options=false,false,false",
+      "Extensions=false,false,false",
+      "[Installation]",
+      "Has EULA=1",
+      "User Install=1",
+      "Registry Record=" + kRecord,
+      "Registry HIVE=HKEY_CURRENT_USER",
+      "[Files]",
+      "Count=23",
+  };
+  std::vector<std::string> head;
+  for (const std::string& line : report)
+    if (!line.empty()) head.push_back(line);
+  ASSERT_GE(head.size(), expected.size() + 23);
+  head.resize(expected.size());
+  EXPECT_EQ(head, expected);
+
+  // A second run finds the record and installs over it, into the same folder.
+  fs::remove(platform::ToPath(folder + d + "README.txt"));
+  std::ofstream(platform::ToPath(folder + d + "my notes.txt")) << "mine";
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "(!) Installation successfull")) << run.output;
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "README.txt")));
+
+  // The uninstaller removes what the installation made and leaves the user's file.
+  testsupport::RunResult removal = testsupport::Run(folder + d + "Uninstall.exe", {"-silent"});
+  EXPECT_EQ(removal.exitCode, 0) << removal.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(platform::ToPath(folder + d + "Uninstall.exe")); }));
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "data")));
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "InstallReport.ini")));
+  EXPECT_FALSE(fs::exists(platform::ToPath(Shortcut(vel::TUserFolder::Programs))));
+  EXPECT_FALSE(fs::exists(platform::ToPath(Shortcut(vel::TUserFolder::Desktop))));
+  EXPECT_FALSE(reg.KeyExists(loc));
+  EXPECT_EQ(ReadFile(platform::ToPath(folder + d + "my notes.txt")), "mine");
+}
+
+TEST_F(InstallTest, SwitchesThatEndTheRun) {
+  const std::string missing = platform::FromPath(root / "no such folder" / "app");
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string line;
+  } cases[] = {
+      {{"-silent", "-installpath", missing}, 2, "(!) Attention: The installation path provided is invalid!"},
+      {{"-installpath"}, 2, "(!) Attention: The installation path provided is invalid!"},
+      {{"-option", "x", "true", "-silent"}, 2, "<!> Error: The provided parameter is incorrect"},
+      // Handled left to right: the first parameter that ends the run wins.
+      {{"-installpath", missing, "-help"}, 2, "(!) Attention: The installation path provided is invalid!"},
+      {{"-silent"}, 1, "(!) Installation has failed"},
+      {{"-user", "-silent"}, 1, "(!) Installation does not allow changing install type."},
+  };
+  for (const Case& c : cases) {
+    testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), c.args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.args[0] << "\n" << run.output;
+    EXPECT_TRUE(HasLine(run.output, c.line)) << c.args[0] << "\n" << run.output;
+  }
+  // Nothing was installed, and a failed installation is not recorded.
+  EXPECT_FALSE(fs::exists(platform::ToPath(missing)));
+  EXPECT_FALSE(vel::TWinRegistry().KeyExists("HKEY_CURRENT_USER\\" + kRecord));
+
+  testsupport::RunResult help = testsupport::RunFromShell(SetupProgram(), {"-help", "-silent"});
+  EXPECT_EQ(help.exitCode, 0);
+  std::vector<std::string> lines = Lines(help.output);
+  ASSERT_EQ(lines.size(), 15u) << help.output;
+  EXPECT_EQ(lines[0], "Avalabile Parameters:");
+  EXPECT_EQ(lines[2], std::string(24, '-'));
+  EXPECT_EQ(lines[13], "-ad -> Auto-delete installer when closed");
+  EXPECT_EQ(lines[14], "");
+}
+
+TEST_F(InstallTest, WithoutAShellNothingIsPrinted) {
+  testsupport::RunResult run = testsupport::Run(SetupProgram(), {"/silent", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "");
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+}

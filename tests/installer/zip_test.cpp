@@ -1,0 +1,506 @@
+// Tests of the ZIP reader, on archives built here by a small writer on zlib so both systems see the same bytes.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "installer/zip.h"
+#include "platform/files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using installer::EZipError;
+using installer::TZipArchive;
+
+void Put16(std::string& out, std::uint32_t value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>(value >> 8 & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+void Put64(std::string& out, std::uint64_t value) {
+  Put32(out, static_cast<std::uint32_t>(value));
+  Put32(out, static_cast<std::uint32_t>(value >> 32));
+}
+
+std::uint32_t Crc(const std::string& data) {
+  return static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+std::string Deflate(const std::string& data) {
+  struct TDeflater {
+    z_stream stream{};
+    TDeflater() { deflateInit2(&stream, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY); }
+    ~TDeflater() { deflateEnd(&stream); }
+  } deflater;
+  std::string out(deflateBound(&deflater.stream, static_cast<uLong>(data.size())), '\0');
+  deflater.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  deflater.stream.avail_in = static_cast<uInt>(data.size());
+  deflater.stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  deflater.stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&deflater.stream, Z_FINISH), Z_STREAM_END);
+  out.resize(deflater.stream.total_out);
+  return out;
+}
+
+// Bytes that do not compress, so deflated entries span several of the reader's buffers.
+std::string Noise(std::size_t size, std::uint32_t seed) {
+  std::string out(size, '\0');
+  for (char& c : out) {
+    seed = seed * 1664525u + 1013904223u;
+    c = static_cast<char>(seed >> 24);
+  }
+  return out;
+}
+
+struct TTestEntry {
+  std::string name{};  // the stored bytes
+  std::string data{};
+  std::uint16_t method = Z_DEFLATED;  // any method but 8 stores the data as it is
+  std::uint16_t flags = 0;
+  bool descriptor = false;  // CRC and sizes after the data and zero in the local header (flag bit 3)
+  bool descriptorSignature = true;
+  bool zip64 = false;  // sizes and offset as markers, the values in ZIP64 extra fields
+  std::uint16_t zip64ExtraId = 0x0001;
+  std::uint16_t madeBy = 20;  // MS-DOS attributes, version 2.0
+  std::uint32_t external = 0;
+  std::string localExtra{}, centralExtra{};
+  std::string localName{};  // when set, the local header names another file than the central directory
+  std::size_t cutCompressed = 0;  // bytes dropped from the end of the stored data
+  long flipByte = -1;             // a byte of the stored data damaged after the CRC was taken
+  long sizeDelta = 0;             // added to the recorded size
+};
+
+struct TTestArchive {
+  std::vector<TTestEntry> entries;
+  std::string comment;
+  bool zip64End = false;  // the ZIP64 end record and locator, with markers in the classic end record
+};
+
+std::string BuildZip(const TTestArchive& archive) {
+  std::string out, directory;
+  for (const TTestEntry& e : archive.entries) {
+    std::uint32_t crc = Crc(e.data);
+    std::string stored = e.method == Z_DEFLATED ? Deflate(e.data) : e.data;
+    stored.resize(stored.size() - e.cutCompressed);
+    if (e.flipByte >= 0) stored[static_cast<std::size_t>(e.flipByte)] ^= 0x20;
+    std::uint64_t size = e.data.size() + e.sizeDelta, compressed = stored.size(), offset = out.size();
+    std::uint16_t flags = e.flags | (e.descriptor ? 0x0008 : 0);
+    std::uint16_t needed = e.zip64 ? 45 : 20;
+    const std::string& localName = e.localName.empty() ? e.name : e.localName;
+    std::string localExtra = e.localExtra;
+    if (e.zip64 && !e.descriptor) {
+      Put16(localExtra, e.zip64ExtraId), Put16(localExtra, 16), Put64(localExtra, size), Put64(localExtra, compressed);
+    }
+    auto classic = [&](std::uint64_t value) { return e.zip64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value); };
+
+    Put32(out, 0x04034b50), Put16(out, needed), Put16(out, flags), Put16(out, e.method);
+    Put16(out, 0), Put16(out, 0x21);  // 1980-01-01 00:00
+    Put32(out, e.descriptor ? 0 : crc);
+    Put32(out, e.descriptor ? 0 : classic(compressed)), Put32(out, e.descriptor ? 0 : classic(size));
+    Put16(out, static_cast<std::uint32_t>(localName.size())), Put16(out, static_cast<std::uint32_t>(localExtra.size()));
+    out += localName + localExtra + stored;
+    if (e.descriptor) {
+      if (e.descriptorSignature) Put32(out, 0x08074b50);
+      Put32(out, crc);
+      if (e.zip64) Put64(out, compressed), Put64(out, size);
+      else Put32(out, static_cast<std::uint32_t>(compressed)), Put32(out, static_cast<std::uint32_t>(size));
+    }
+
+    std::string centralExtra;
+    if (e.zip64) {
+      Put16(centralExtra, e.zip64ExtraId), Put16(centralExtra, 24);
+      Put64(centralExtra, size), Put64(centralExtra, compressed), Put64(centralExtra, offset);
+    }
+    centralExtra += e.centralExtra;
+    Put32(directory, 0x02014b50), Put16(directory, e.madeBy), Put16(directory, needed), Put16(directory, flags);
+    Put16(directory, e.method), Put16(directory, 0), Put16(directory, 0x21), Put32(directory, crc);
+    Put32(directory, classic(compressed)), Put32(directory, classic(size));
+    Put16(directory, static_cast<std::uint32_t>(e.name.size()));
+    Put16(directory, static_cast<std::uint32_t>(centralExtra.size()));
+    Put16(directory, 0), Put16(directory, 0), Put16(directory, 0), Put32(directory, e.external);
+    Put32(directory, classic(offset));
+    directory += e.name + centralExtra;
+  }
+
+  std::uint64_t directoryOffset = out.size(), count = archive.entries.size();
+  out += directory;
+  if (archive.zip64End) {
+    std::uint64_t recordOffset = out.size();
+    Put32(out, 0x06064b50), Put64(out, 44), Put16(out, 45), Put16(out, 45), Put32(out, 0), Put32(out, 0);
+    Put64(out, count), Put64(out, count), Put64(out, directory.size()), Put64(out, directoryOffset);
+    Put32(out, 0x07064b50), Put32(out, 0), Put64(out, recordOffset), Put32(out, 1);
+  }
+  Put32(out, 0x06054b50), Put16(out, 0), Put16(out, 0);
+  Put16(out, archive.zip64End ? 0xFFFF : static_cast<std::uint32_t>(count));
+  Put16(out, archive.zip64End ? 0xFFFF : static_cast<std::uint32_t>(count));
+  Put32(out, archive.zip64End ? 0xFFFFFFFFu : static_cast<std::uint32_t>(directory.size()));
+  Put32(out, archive.zip64End ? 0xFFFFFFFFu : static_cast<std::uint32_t>(directoryOffset));
+  Put16(out, static_cast<std::uint32_t>(archive.comment.size()));
+  return out + archive.comment;
+}
+
+// Info-ZIP's UTF-8 copy of a legacy name, tied to the stored name by its CRC.
+std::string UnicodePathExtra(const std::string& storedName, const std::string& utf8Name) {
+  std::string data(1, '\1');
+  Put32(data, Crc(storedName));
+  data += utf8Name;
+  std::string extra;
+  Put16(extra, 0x7075), Put16(extra, static_cast<std::uint32_t>(data.size()));
+  return extra + data;
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  ASSERT_TRUE(out.good()) << platform::FromPath(path);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file and folder below `folder`, "/"-separated, with the files' bytes.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> result;
+  if (!fs::exists(folder)) return result;
+  for (const auto& item : fs::recursive_directory_iterator(folder)) {
+    std::string name = platform::FromPath(item.path().lexically_relative(folder));
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    result[name] = item.is_symlink() ? "<link>" : item.is_directory() ? "<folder>" : ReadFile(item.path());
+  }
+  return result;
+}
+
+std::string ZipErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EZipError& error) {
+    return error.what();
+  }
+  return "(no EZipError)";
+}
+
+std::string Native(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = platform::kPathDelim;
+  return path;
+}
+
+class ZipTest : public testing::Test {
+ protected:
+  void SetUp() override { root_ = platform::ToPath(testsupport::MakeTempFolder()); }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  fs::path In(const std::string& relative) const { return root_ / platform::ToPath(relative); }
+  std::string Text(const fs::path& path) const { return platform::FromPath(path); }
+  std::string MakeZip(const TTestArchive& archive, const std::string& name = "app.zip") {
+    WriteFile(In(name), BuildZip(archive));
+    return Text(In(name));
+  }
+
+  fs::path root_;
+};
+
+TEST_F(ZipTest, ExtractsMixedArchiveWithExactBytesIntoNewFolder) {
+  const std::string big = Noise(400000, 1) + std::string(500000, 'z');
+  const std::string timestampExtra("\x55\x54\x05\x00\x01\x00\x00\x00\x00", 9);  // in the local header only
+  TTestArchive archive;
+  archive.entries = {
+      {.name = "readme.txt", .data = "hello\r\nworld\n", .method = 0, .localExtra = timestampExtra},
+      {.name = "sub/", .method = 0, .external = 0x10},
+      {.name = "sub/data.bin", .data = big},
+      {.name = "implied/deep/file.txt", .data = "deep"},
+      {.name = "empty.txt", .method = 0},
+      {.name = "emptydir/", .method = 0},
+      {.name = "attrdir", .method = 0, .external = 0x10},  // a folder by its attributes only
+  };
+  archive.comment = "a comment with PK\x05\x06 inside, and text enough after it for a whole record";
+  std::string path = MakeZip(archive);
+
+  TZipArchive zip(path);
+  const auto& entries = zip.Entries();
+  ASSERT_EQ(entries.size(), 7u);
+  EXPECT_EQ(entries[2].Name, "sub/data.bin");
+  EXPECT_EQ(entries[2].Method, 8);
+  EXPECT_EQ(entries[2].Size, big.size());
+  EXPECT_EQ(entries[2].Crc32, Crc(big));
+  EXPECT_LT(entries[2].CompressedSize, big.size());
+  EXPECT_EQ(entries[0].LocalHeaderOffset, 0u);
+  EXPECT_GT(entries[1].LocalHeaderOffset, 0u);
+  std::vector<bool> folders;
+  for (const auto& entry : entries) folders.push_back(entry.IsFolder);
+  EXPECT_EQ(folders, (std::vector<bool>{false, true, false, false, false, true, true}));
+
+  fs::path out = In("out/nested");
+  std::vector<std::string> written = zip.ExtractAll(Text(out));
+  EXPECT_EQ(written, (std::vector<std::string>{"readme.txt", Native("sub/data.bin"),
+                                               Native("implied/deep/file.txt"), "empty.txt"}));
+  std::map<std::string, std::string> expected = {
+      {"readme.txt", "hello\r\nworld\n"}, {"sub", "<folder>"},           {"sub/data.bin", big},
+      {"implied", "<folder>"},            {"implied/deep", "<folder>"},  {"implied/deep/file.txt", "deep"},
+      {"empty.txt", ""},                  {"emptydir", "<folder>"},      {"attrdir", "<folder>"},
+  };
+  EXPECT_EQ(Snapshot(out), expected);
+}
+
+TEST_F(ZipTest, ReplacesExistingFilesAndKeepsOthersAlsoWhenRunAgain) {
+  fs::path out = In("out");
+  WriteFile(out / "readme.txt", "an old readme, longer than the new one");
+  WriteFile(out / "user.cfg", "settings of the user");
+  WriteFile(out / "sub" / "old.dat", "old data");
+  TTestArchive archive;
+  archive.entries = {{.name = "readme.txt", .data = "new"}, {.name = "sub/added.txt", .data = "added", .method = 0}};
+  std::string path = MakeZip(archive);
+  std::map<std::string, std::string> expected = {
+      {"readme.txt", "new"}, {"user.cfg", "settings of the user"}, {"sub", "<folder>"},
+      {"sub/old.dat", "old data"}, {"sub/added.txt", "added"},
+  };
+
+  TZipArchive zip(path);
+  zip.ExtractAll(Text(out) + platform::kPathDelim);
+  EXPECT_EQ(Snapshot(out), expected);
+  zip.ExtractAll(Text(out));
+  EXPECT_EQ(Snapshot(out), expected);
+}
+
+TEST_F(ZipTest, TakesSizesFromTheCentralDirectoryWhenDataDescriptorsFollow) {
+  const std::string big = Noise(300000, 2);
+  TTestArchive archive;
+  archive.entries = {
+      {.name = "signed.bin", .data = big, .descriptor = true},
+      {.name = "unsigned.txt", .data = std::string(70000, 'u'), .descriptor = true, .descriptorSignature = false},
+      {.name = "stored.txt", .data = "stored with a descriptor", .method = 0, .descriptor = true,
+       .descriptorSignature = false},
+  };
+  TZipArchive zip(MakeZip(archive));
+  zip.ExtractAll(Text(In("out")));
+  std::map<std::string, std::string> expected = {
+      {"signed.bin", big}, {"unsigned.txt", std::string(70000, 'u')}, {"stored.txt", "stored with a descriptor"}};
+  EXPECT_EQ(Snapshot(In("out")), expected);
+}
+
+TEST_F(ZipTest, ReadsZip64FieldsAndEndRecord) {
+  const std::string big = Noise(300000, 3);
+  TTestArchive archive;
+  archive.zip64End = true;
+  archive.entries = {
+      {.name = "big.bin", .data = big, .zip64 = true},
+      {.name = "plain.txt", .data = "no zip64 fields here", .method = 0},
+      {.name = "stored.txt", .data = "stored", .method = 0, .zip64 = true},
+      {.name = "described.txt", .data = "with a zip64 descriptor", .descriptor = true, .zip64 = true},
+  };
+  TZipArchive zip(MakeZip(archive));
+  const auto& entries = zip.Entries();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].Size, big.size());
+  EXPECT_EQ(entries[0].LocalHeaderOffset, 0u);
+  EXPECT_EQ(entries[2].Size, 6u);
+  EXPECT_EQ(entries[2].CompressedSize, 6u);
+  EXPECT_GT(entries[2].LocalHeaderOffset, entries[1].LocalHeaderOffset);
+
+  zip.ExtractAll(Text(In("out")));
+  std::map<std::string, std::string> expected = {{"big.bin", big},
+                                                 {"plain.txt", "no zip64 fields here"},
+                                                 {"stored.txt", "stored"},
+                                                 {"described.txt", "with a zip64 descriptor"}};
+  EXPECT_EQ(Snapshot(In("out")), expected);
+}
+
+TEST_F(ZipTest, RefusesTheWholeArchiveBeforeWritingAnything) {
+  struct TCase {
+    TTestEntry entry;
+    std::string reason;
+  };
+  const std::string outside = "the name leads out of the folder (\"..\")";
+  const std::string absolute = "the name is an absolute path";
+  const std::string colon = "the name holds a drive, device or data stream (\":\")";
+  const std::string device = "the name is a reserved device name";
+  const std::string link = "symbolic links are not extracted";
+  const std::vector<TCase> cases = {
+      {{.name = "/tmp/evil.txt"}, absolute},
+      {{.name = "\\evil.txt"}, absolute},
+      {{.name = "\\\\server\\share\\evil.txt"}, absolute},
+      {{.name = "//server/share/evil.txt"}, absolute},
+      {{.name = "C:evil.txt"}, colon},
+      {{.name = "C:\\evil.txt"}, colon},
+      {{.name = "c:/evil.txt"}, colon},
+      {{.name = "good.txt:hidden"}, colon},
+      {{.name = "sub/good.txt::$DATA"}, colon},
+      {{.name = "../evil.txt"}, outside},
+      {{.name = "sub/../../evil.txt"}, outside},
+      {{.name = "..\\evil.txt"}, outside},
+      {{.name = "sub\\..\\..\\evil.txt"}, outside},
+      {{.name = "sub/.."}, outside},
+      {{.name = ".. /evil.txt"}, outside},
+      {{.name = ".../evil.txt"}, outside},
+      {{.name = "\xC0\xAE\xC0\xAE/evil.txt", .flags = 0x0800}, "the name is not valid UTF-8"},
+      {{.name = ""}, "the name is empty"},
+      {{.name = "./"}, "the name names no file or folder"},
+      {{.name = "CON"}, device},
+      {{.name = "sub/nul.txt"}, device},
+      {{.name = "Com1.log"}, device},
+      {{.name = "a\x01" "b.txt"}, "the name holds a character that file names cannot hold"},
+      {{.name = "sub/a*b.txt"}, "the name holds a character that file names cannot hold"},
+      {{.name = "link", .data = "/etc/passwd", .method = 0, .madeBy = 0x031E, .external = 0120777u << 16}, link},
+      {{.name = "junction/", .method = 0, .madeBy = 0x0A14, .external = 0x410}, link},
+      {{.name = "packed.bin", .method = 12}, "compression method 12 is not supported (only stored and deflated)"},
+      {{.name = "secret.txt", .flags = 0x0001}, "encrypted entries are not supported"},
+      {{.name = "stored.txt", .data = "abc", .method = 0, .sizeDelta = 1},
+       "a stored entry whose compressed size differs from its size"},
+      {{.name = "shown.txt", .localName = "other.txt"}, "the local header does not match the central directory"},
+  };
+  WriteFile(In("out/keep.txt"), "kept");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.entry.name);
+    TTestArchive archive;
+    archive.entries = {{.name = "good.txt", .data = "good"}, c.entry, {.name = "late.txt", .data = "late"}};
+    std::string path = MakeZip(archive);
+    std::map<std::string, std::string> before = Snapshot(root_);
+
+    TZipArchive zip(path);
+    EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("out"))); }), "ZIP entry \"" + c.entry.name + "\": " + c.reason);
+    EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("fresh"))); }), "ZIP entry \"" + c.entry.name + "\": " + c.reason);
+    EXPECT_EQ(Snapshot(root_), before);
+  }
+
+  TTestArchive harmless;
+  harmless.entries = {{.name = "good.txt", .data = "good"}};
+  TZipArchive zip(MakeZip(harmless));
+  EXPECT_NE(ZipErrorOf([&] { zip.ExtractAll(""); }), "(no EZipError)");
+}
+
+TEST_F(ZipTest, DoesNotFollowALinkOutOfTheFolder) {
+  fs::create_directories(In("out"));
+  fs::create_directories(In("elsewhere"));
+  std::error_code ec;
+  fs::create_directory_symlink(In("elsewhere"), In("out/linked"), ec);
+  if (ec) GTEST_SKIP() << "no symbolic links on this system: " << ec.message();
+
+  for (std::string name : {"linked/evil.txt", "linked/", "linked/deeper/evil.txt"}) {
+    SCOPED_TRACE(name);
+    TTestArchive archive;
+    archive.entries = {{.name = "good.txt", .data = "good"}, {.name = name, .data = "", .method = 0}};
+    std::string path = MakeZip(archive);
+    std::map<std::string, std::string> before = Snapshot(root_);
+    TZipArchive zip(path);
+    EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("out"))); }),
+              "ZIP entry \"" + name + "\": the path leads out of the folder through a link");
+    EXPECT_EQ(Snapshot(root_), before);
+  }
+}
+
+TEST_F(ZipTest, DamagedEntryLeavesTheExistingFileAndNoTemporaryFile) {
+  const std::string data = Noise(300000, 4);
+  struct TCase {
+    const char* label;
+    TTestEntry damaged;
+    bool cutArchive;
+    std::string error;  // after the archive's quoted path for errors of the whole archive
+  };
+  const std::string entry = "ZIP entry \"app.exe\": ";
+  const std::vector<TCase> cases = {
+      {"flipped stored byte", {.name = "app.exe", .data = data, .method = 0, .flipByte = 123456}, false,
+       entry + "CRC-32 mismatch (the data is damaged)"},
+      {"cut deflate stream", {.name = "app.exe", .data = data, .cutCompressed = 40}, false,
+       entry + "the compressed data ends too early (damaged or truncated)"},
+      {"recorded size too large", {.name = "app.exe", .data = data, .sizeDelta = 5}, false,
+       entry + "size mismatch (300000 bytes instead of 300005)"},
+      {"recorded size too small", {.name = "app.exe", .data = data, .sizeDelta = -5}, false,
+       entry + "the data is longer than its recorded size"},
+      {"archive cut in half", {.name = "app.exe", .data = data}, true,
+       ": not a ZIP archive (no end of central directory record)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::path out = In("out");
+    fs::remove_all(out);
+    WriteFile(out / "app.exe", "the good program");
+    TTestArchive archive;
+    archive.entries = {c.damaged, {.name = "later.txt", .data = "later"}};
+    std::string bytes = BuildZip(archive);
+    if (c.cutArchive) bytes.resize(bytes.size() / 2);
+    WriteFile(In("app.zip"), bytes);
+    std::string path = Text(In("app.zip"));
+
+    std::string error = ZipErrorOf([&] { TZipArchive(path).ExtractAll(Text(out)); });
+    EXPECT_EQ(error, c.cutArchive ? "Cannot read the ZIP archive \"" + path + "\"" + c.error : c.error);
+    EXPECT_EQ(Snapshot(out), (std::map<std::string, std::string>{{"app.exe", "the good program"}}));
+  }
+}
+
+TEST_F(ZipTest, RefusesFilesThatAreNoReadableArchiveAtOpen) {
+  TTestArchive lacksZip64Field;
+  lacksZip64Field.entries = {{.name = "a.txt", .data = "a", .zip64 = true, .zip64ExtraId = 0x9999}};
+  struct TCase {
+    const char* label;
+    std::optional<std::string> bytes;  // none: no file at all
+    std::string error;
+  };
+  const std::vector<TCase> cases = {
+      {"missing file", std::nullopt, "the file does not exist"},
+      {"empty file", "", "not a ZIP archive"},
+      {"text file", "Just some text, long enough to hold an end record, but none.\n",
+       "not a ZIP archive (no end of central directory record)"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(In("file.zip"));
+    if (c.bytes) WriteFile(In("file.zip"), *c.bytes);
+    std::string path = Text(In("file.zip"));
+    EXPECT_EQ(ZipErrorOf([&] { TZipArchive zip(path); }), "Cannot read the ZIP archive \"" + path + "\": " + c.error);
+  }
+  std::string path = MakeZip(lacksZip64Field);
+  EXPECT_EQ(ZipErrorOf([&] { TZipArchive zip(path); }), "ZIP entry \"a.txt\": the ZIP64 extra field lacks the size");
+}
+
+TEST_F(ZipTest, DecodesNamesAndWritesThemUnderANonAsciiFolder) {
+  struct TCase {
+    TTestEntry entry;
+    std::string name;
+  };
+  const std::vector<TCase> cases = {
+      {{.name = "données/日本語.txt", .flags = 0x0800}, "données/日本語.txt"},
+      {{.name = "\x81" "ber.txt"}, "über.txt"},
+      {{.name = "Stra\xE1" "e.txt"}, "Straße.txt"},
+      {{.name = "caf\xC3\xA9.txt"}, "caf├⌐.txt"},  // UTF-8 bytes without the flag are CP437
+      {{.name = "na\x8Bve.txt", .centralExtra = UnicodePathExtra("na\x8Bve.txt", "naïve→.txt")}, "naïve→.txt"},
+      {{.name = "stale\x82.txt", .centralExtra = UnicodePathExtra("renamed since", "wrong.txt")}, "staleé.txt"},
+  };
+  TTestArchive archive;
+  for (const TCase& c : cases) {
+    archive.entries.push_back(c.entry);
+    archive.entries.back().data = "bytes of " + c.name;
+  }
+  TZipArchive zip(MakeZip(archive));
+  fs::path out = In("zielördner");
+  std::vector<std::string> written = zip.ExtractAll(Text(out));
+  ASSERT_EQ(zip.Entries().size(), cases.size());
+  ASSERT_EQ(written.size(), cases.size());
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_EQ(zip.Entries()[i].Name, cases[i].name);
+    EXPECT_EQ(written[i], Native(cases[i].name));
+    EXPECT_EQ(ReadFile(out / platform::ToPath(cases[i].name)), "bytes of " + cases[i].name);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// The uninstaller's program: removes the installation it was written into.
+#include <filesystem>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/process.h"
+#include "uninstaller/uninstall.h"
+#include "vel/text.h"
+#include "vel/windows.h"
+
+int main() {
+  bool silent = false;
+  // GetParameter reads "/silent" as "-silent"; a switch on Windows is typed in any letter case.
+  for (int i = 1; i <= vel::ParamCount(); ++i)
+    if (vel::SameText(vel::GetParameter(i), "-silent")) silent = true;
+  const std::filesystem::path self = platform::ToPath(platform::ExecutablePath());
+  return uninstaller::RunUninstall(platform::FromPath(self.parent_path()), silent);
+}
