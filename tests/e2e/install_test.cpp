@@ -217,3 +217,12 @@ TEST_F(InstallTest, WithoutAShellNothingIsPrinted) {
   EXPECT_EQ(run.output, "");
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
 }
+
+TEST_F(InstallTest, AutoDeleteRemovesTheInstallerItself) {
+  fs::path copy = root / platform::ToPath(SetupProgram()).filename();
+  fs::copy_file(platform::ToPath(SetupProgram()), copy);
+  testsupport::RunResult run = testsupport::RunFromShell(platform::FromPath(copy), {"-ad", "-silent", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(copy); }));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+}
