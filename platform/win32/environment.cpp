@@ -1,6 +1,6 @@
 // Windows: the process environment, the system's version and the logged-on user's name.
 #include "platform/environment.h"
-#include "wide.h"
+#include "support.h"
 
 #include <windows.h>
 

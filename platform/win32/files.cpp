@@ -1,6 +1,6 @@
 // Windows: UTF-8 paths to standard-library paths, and INI files through the private-profile API.
 #include "platform/files.h"
-#include "wide.h"
+#include "support.h"
 
 #include <windows.h>
 

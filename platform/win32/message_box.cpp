@@ -1,7 +1,7 @@
 // Windows: the system's modal message box.
 #include "platform/message_box.h"
 
-#include "wide.h"
+#include "support.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 // Windows: this process, Toolhelp process lists, ending by taskkill, launching through the shell.
 #include "platform/process.h"
-#include "wide.h"
+#include "support.h"
 
 #include <windows.h>
 
@@ -26,23 +26,6 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 struct SidFreer {
   void operator()(PSID sid) const { FreeSid(sid); }
-};
-
-// Balances a successful CoInitializeEx; the shell may hand the launch to COM objects.
-class ComScope {
- public:
-  ComScope() {
-    initialized_ =
-        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  }
-  ~ComScope() {
-    if (initialized_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialized_ = false;
 };
 
 UniqueHandle OpenForQuery(DWORD pid) {

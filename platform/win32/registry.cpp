@@ -1,6 +1,6 @@
 // Windows: the registry accessor over advapi32.
 #include "platform/registry.h"
-#include "wide.h"
+#include "support.h"
 
 #include <windows.h>
 

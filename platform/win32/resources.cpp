@@ -1,7 +1,7 @@
 // Windows: the executable's RCDATA resources.
 #include "platform/resources.h"
 
-#include "wide.h"
+#include "support.h"
 
 namespace platform {
 

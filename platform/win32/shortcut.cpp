@@ -1,6 +1,6 @@
 // Windows: shell links (.lnk) through IShellLinkW and IPersistFile.
 #include "platform/shortcut.h"
-#include "wide.h"
+#include "support.h"
 
 #include <windows.h>
 
@@ -23,22 +23,6 @@ struct ComRelease {
 };
 template <typename T>
 using ComPtr = std::unique_ptr<T, ComRelease>;
-
-class ComScope {
- public:
-  ComScope() {
-    initialized_ =
-        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  }
-  ~ComScope() {
-    if (initialized_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool initialized_ = false;
-};
 
 }  // namespace
 

@@ -1,7 +1,8 @@
-// Windows-only helpers of the seam: UTF-16 at the API boundary and the system's error texts in UTF-8.
+// Windows-only helpers of the seam: UTF-16 at the API boundary, the system's error texts in UTF-8, COM scopes.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 #include <string_view>
@@ -32,5 +33,22 @@ inline std::string SystemMessage(DWORD code) {
     text.pop_back();
   return Narrow(text);
 }
+
+// Balances a successful CoInitializeEx for the calls of one scope: the shell may hand a launch to COM
+// objects, and shell links are COM objects.
+class ComScope {
+ public:
+  ComScope() {
+    initialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  ~ComScope() {
+    if (initialized_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialized_ = false;
+};
 
 }  // namespace platform
