@@ -155,7 +155,12 @@ void RestartAsAdmin(std::string ExtraParameter) {
 }
 
 void CloseInstaller(int exitCode) {
-  if (AutoDelete) platform::DeleteOwnExecutableLater("");
+  // A close that starts here comes back here once through the window's close query: one deletion.
+  static bool deletionScheduled = false;
+  if (AutoDelete && !deletionScheduled) {
+    deletionScheduled = true;
+    platform::DeleteOwnExecutableLater("");
+  }
   if (InstallerWindow && InstallerWindow->WindowVisible()) {
     InstallerWindow->CloseWindow();
     return;

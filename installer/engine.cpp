@@ -48,7 +48,12 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
     }
   }
   if (program) platform::MarkExecutable(part);
-  std::filesystem::rename(part, target);
+  std::error_code ec;
+  std::filesystem::rename(part, target, ec);
+  if (ec) {
+    std::filesystem::remove(part, ec);
+    throw std::runtime_error("Cannot replace " + path);
+  }
 }
 
 // Runs a guarded piece of a step: any error marks the installation failed.
@@ -97,7 +102,8 @@ void RunInstallStep(std::int32_t Step) {
       TZipArchive zip(archive);
       Guarded([&] {
         if (InstallOptions.InstallPath.empty()) throw std::runtime_error("No install folder");
-        WrittenFiles = zip.ExtractAll(InstallOptions.InstallPath);
+        WrittenFiles.clear();
+        zip.ExtractAll(InstallOptions.InstallPath, [](const std::string& file) { WrittenFiles.push_back(file); });
       });
       break;
     }
@@ -117,6 +123,7 @@ void RunInstallStep(std::int32_t Step) {
         });
       }
       Guarded([] {
+        if (InstallFailed) return;  // the uninstaller could not be written: still unpublished
         if (InstallOptions.AddRecordToRegistry) WriteRegistryRecord();
         WriteInstallReport(InstallOptions.InstallPath);
       });

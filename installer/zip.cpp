@@ -544,7 +544,8 @@ void TZipArchive::ExtractFile(const TZipEntry& entry, std::uint64_t dataOffset, 
   temporary.Commit();
 }
 
-std::vector<std::string> TZipArchive::ExtractAll(const std::string& folder) {
+std::vector<std::string> TZipArchive::ExtractAll(const std::string& folder,
+                                                 const std::function<void(const std::string&)>& onWritten) {
   // An empty folder would put the files in the current folder, wherever that is.
   if (folder.empty()) throw EZipError("No folder given to extract the ZIP archive " + Quoted(path_) + " into");
   fs::path root = WithoutTrailingSeparator(platform::ToPath(folder));
@@ -583,6 +584,7 @@ std::vector<std::string> TZipArchive::ExtractAll(const std::string& folder) {
     if (entry.IsFolder) continue;
     ExtractFile(entry, item.DataOffset, target);
     written.push_back(platform::FromPath(item.Relative));
+    if (onWritten) onWritten(written.back());
   }
   return written;
 }

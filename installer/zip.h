@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -42,7 +43,10 @@ class TZipArchive {
   // archive order. Every entry is checked before anything is written: a name that would land outside
   // `folder`, a link, encryption or an unknown method refuses the whole archive. Each file is written
   // under a temporary name and replaces its target only once its size and CRC-32 are verified.
-  std::vector<std::string> ExtractAll(const std::string& folder);
+  // `onWritten` hears of each file as soon as it is in place, so a caller knows what an extraction that
+  // failed part way has already written.
+  std::vector<std::string> ExtractAll(const std::string& folder,
+                                      const std::function<void(const std::string&)>& onWritten = {});
 
  private:
   void ReadAt(std::uint64_t offset, void* buffer, std::size_t size);

@@ -1,0 +1,208 @@
+// The application loop, its timers and the calls handed over by worker threads.
+#include "ui/application.h"
+
+#include <iostream>
+#include <stdexcept>
+
+#include "ui/timer.h"
+
+namespace ui {
+
+struct TApplication::THandedCall {
+  std::function<void()> Call;
+  bool Waited = false;  // a Synchronize: the worker waits for Done and takes Error
+  bool Done = false;
+  std::exception_ptr Error;
+};
+
+TApplication::TApplication() : uiThread_(std::this_thread::get_id()) {}
+
+TApplication::~TApplication() {
+  // Workers still waiting in Synchronize would wait forever: release them with an error of their own.
+  std::lock_guard lock(mutex_);
+  for (const std::shared_ptr<THandedCall>& call : calls_) {
+    call->Error = std::make_exception_ptr(std::runtime_error("The application ended before the call ran"));
+    call->Done = true;
+  }
+  calls_.clear();
+  changed_.notify_all();
+}
+
+void TApplication::Run() { RunUntil(nullptr); }
+
+bool TApplication::RunUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit) {
+  const bool limited = Limit != NoLimit;
+  const Clock::time_point deadline = limited ? Clock::now() + Limit : Clock::time_point::max();
+  struct TDepth {
+    TApplication& app;
+    explicit TDepth(TApplication& a) : app(a) { ++app.loopDepth_; }
+    ~TDepth() {
+      if (--app.loopDepth_ == 0) app.terminated_ = false;
+    }
+  } depth(*this);
+
+  for (;;) {
+    if (Done && Done()) return true;
+    if (terminated_ || (limited && Clock::now() >= deadline)) return Done && Done();
+    // Handed calls first: a worker waiting in Synchronize should not wait for a whole tick more.
+    if (RunHandedCalls() || RunDueTimer()) continue;
+
+    const Clock::time_point* until = limited ? &deadline : nullptr;
+    Clock::time_point next = Clock::time_point::max();
+    for (const auto& [id, timer] : timers_)
+      if (timer->Armed() && !timer->running_ && timer->due_ < next) next = timer->due_;
+    if (next != Clock::time_point::max() && (!until || next < *until)) until = &next;
+    Sleep(until);
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  Wake();
+}
+
+void TApplication::Synchronize(std::function<void()> Call) {
+  if (IsUiThread()) {
+    Call();
+    return;
+  }
+  auto handed = std::make_shared<THandedCall>();
+  handed->Call = std::move(Call);
+  handed->Waited = true;
+  std::unique_lock lock(mutex_);
+  calls_.push_back(handed);
+  changed_.notify_all();
+  changed_.wait(lock, [&] { return handed->Done; });
+  if (handed->Error) std::rethrow_exception(handed->Error);
+}
+
+void TApplication::Queue(std::function<void()> Call) {
+  auto handed = std::make_shared<THandedCall>();
+  handed->Call = std::move(Call);
+  std::lock_guard lock(mutex_);
+  calls_.push_back(std::move(handed));
+  changed_.notify_all();
+}
+
+bool TApplication::CheckSynchronize() { return RunHandedCalls(); }
+
+void TApplication::WaitFor(const std::function<bool()>& Finished) {
+  while (!Finished()) {
+    if (RunHandedCalls()) continue;
+    // A worker that ends without handing anything over does not rouse us, so look again soon.
+    const Clock::time_point soon = Clock::now() + std::chrono::milliseconds(5);
+    Sleep(&soon);
+  }
+}
+
+void TApplication::Wake() {
+  std::lock_guard lock(mutex_);
+  roused_ = true;
+  changed_.notify_all();
+}
+
+std::uint64_t TApplication::AddTimer(TTimer* timer) {
+  std::uint64_t id = nextTimerId_++;
+  timers_.emplace(id, timer);
+  return id;
+}
+
+void TApplication::RemoveTimer(std::uint64_t id) { timers_.erase(id); }
+
+bool TApplication::RunDueTimer() {
+  const Clock::time_point start = Clock::now();
+  TTimer* due = nullptr;
+  for (const auto& [id, timer] : timers_)
+    if (timer->Armed() && !timer->running_ && timer->due_ <= start && (!due || timer->due_ < due->due_)) due = timer;
+  if (!due) return false;
+
+  // The tick may free its own timer or restart it; afterwards the timer is found again by its number.
+  const std::uint64_t id = due->id_;
+  const Clock::time_point scheduled = due->due_;
+  std::function<void()> tick = due->OnTimer;
+  due->running_ = true;
+  struct TAfterTick {
+    TApplication& app;
+    std::uint64_t id;
+    Clock::time_point scheduled, started;
+    ~TAfterTick() {
+      auto found = app.timers_.find(id);
+      if (found == app.timers_.end()) return;
+      TTimer& timer = *found->second;
+      timer.running_ = false;
+      if (timer.due_ != scheduled) return;  // restarted by its tick
+      // The interval counts from the start of a tick, so ticks are never closer than that. Missed
+      // ticks are not made up: one that overran is followed by a single tick straight away.
+      const Clock::time_point now = Clock::now();
+      timer.due_ = started + std::chrono::milliseconds(timer.interval_);
+      if (timer.due_ < now) timer.due_ = now;
+    }
+  } after{*this, id, scheduled, start};
+  try {
+    if (tick) tick();
+  } catch (const std::exception& error) {
+    HandleException(error);
+  }
+  return true;
+}
+
+bool TApplication::RunHandedCalls() {
+  // Only the calls handed over so far: a call that hands over another must not keep the loop here.
+  std::size_t count;
+  {
+    std::lock_guard lock(mutex_);
+    count = calls_.size();
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    std::shared_ptr<THandedCall> handed;
+    {
+      std::lock_guard lock(mutex_);
+      handed = std::move(calls_.front());
+      calls_.pop_front();
+    }
+    auto finish = [&](std::exception_ptr error) {
+      if (!handed->Waited) return;
+      std::lock_guard lock(mutex_);
+      handed->Error = error;
+      handed->Done = true;
+      changed_.notify_all();
+    };
+    try {
+      handed->Call();
+    } catch (const std::exception& e) {
+      if (!handed->Waited) HandleException(e);
+      finish(std::current_exception());
+      continue;
+    } catch (...) {
+      // Anything else ends the loop (the end of the process); the waiting worker is released first.
+      finish(std::make_exception_ptr(std::runtime_error("The application is ending")));
+      throw;
+    }
+    finish(nullptr);
+  }
+  return count > 0;
+}
+
+void TApplication::HandleException(const std::exception& error) {
+  if (OnException)
+    OnException(error);
+  else
+    std::cerr << error.what() << std::endl;
+}
+
+void TApplication::Sleep(const Clock::time_point* until) {
+  std::unique_lock lock(mutex_);
+  auto ready = [&] { return roused_ || !calls_.empty() || terminated_; };
+  if (until)
+    changed_.wait_until(lock, *until, ready);
+  else
+    changed_.wait(lock, ready);
+  roused_ = false;
+}
+
+TApplication& Application() {
+  static TApplication application;
+  return application;
+}
+
+}  // namespace ui

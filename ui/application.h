@@ -1,0 +1,88 @@
+// The application loop: one user-interface thread that runs its timers and the calls worker threads
+// hand it, and sleeps in between.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace ui {
+
+class TTimer;
+
+class TApplication {
+ public:
+  // The constructing thread is the user-interface thread.
+  TApplication();
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  static constexpr std::chrono::milliseconds NoLimit = std::chrono::milliseconds::max();
+
+  // Runs the loop until Terminate.
+  void Run();
+  // Runs the loop until `Done` answers true (asked before sleeping and after every timer tick or
+  // handed call), Terminate, or `Limit` has passed; answers `Done`'s last answer. Loops nest: a tick
+  // may run one, and its own timer does not tick again inside it.
+  bool RunUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit = NoLimit);
+  // Ends the running loops (from any thread). The request lasts until the outermost loop has returned.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  // From a worker: runs `Call` on the user-interface thread and waits for it, passing its exception
+  // on. On the user-interface thread it runs at once.
+  void Synchronize(std::function<void()> Call);
+  // Hands `Call` to the user-interface thread without waiting (from any thread).
+  void Queue(std::function<void()> Call);
+  // Runs the calls handed over so far; answers whether there were any.
+  bool CheckSynchronize();
+  // Blocks the user-interface thread until `Finished` answers true while still serving Synchronize
+  // and Queue, so a worker it waits for can hand it calls. No timer ticks meanwhile.
+  void WaitFor(const std::function<bool()>& Finished);
+  // Rouses a sleeping loop to ask its condition again (from any thread).
+  void Wake();
+
+  bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
+
+  // The application's error report for a std::exception that escapes a tick or a handed call; the
+  // loop goes on afterwards. Unset, the message goes to the standard error stream.
+  std::function<void(const std::exception&)> OnException;
+
+ private:
+  friend class TTimer;
+  using Clock = std::chrono::steady_clock;
+  struct THandedCall;
+
+  std::uint64_t AddTimer(TTimer* timer);
+  void RemoveTimer(std::uint64_t id);
+  bool RunDueTimer();
+  bool RunHandedCalls();
+  void HandleException(const std::exception& error);
+  // Sleeps until `until` (none: until roused) or until a call is handed over or the loop is roused.
+  void Sleep(const Clock::time_point* until);
+
+  std::thread::id uiThread_;
+  std::map<std::uint64_t, TTimer*> timers_;
+  std::uint64_t nextTimerId_ = 1;
+  int loopDepth_ = 0;
+  std::atomic<bool> terminated_{false};
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::shared_ptr<THandedCall>> calls_;
+  bool roused_ = false;
+};
+
+// The process's application, made on first use (on the user-interface thread).
+TApplication& Application();
+
+}  // namespace ui
