@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "install_traces.h"
 #include "installer/descriptor.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -27,10 +28,6 @@ std::string ReadFile(const fs::path& path) {
 }
 
 std::string SetupProgram() { return testsupport::HelperProgram("QuarrowStudioSetup"); }
-
-std::string Shortcut(vel::TUserFolder folder) {
-  return vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(folder)) + "Quarrow Studio" + platform::kShortcutSuffix;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -55,15 +52,10 @@ class InstallTest : public testing::Test {
   }
   void TearDown() override {
     RemoveRecord();
-    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
-      fs::remove(platform::ToPath(Shortcut(f)));
     std::error_code ec;
     fs::remove_all(root, ec);
   }
-  static void RemoveRecord() {
-    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
-    if (key.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)) key.DeleteKey("Quarrow Studio");
-  }
+  static void RemoveRecord() { testsupport::RemoveInstallTraces(); }
 
   fs::path root;
   std::string folder;
@@ -89,8 +81,8 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_EQ(files, 22u);
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "Uninstall.exe")));
-  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(Shortcut(vel::TUserFolder::Programs))));
-  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(Shortcut(vel::TUserFolder::Desktop))));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Programs))));
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
 
   // The record, each value with its type.
   const std::uintmax_t reportSize = fs::file_size(platform::ToPath(folder + d + "InstallReport.ini"));
@@ -171,8 +163,8 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "QuarrowStudio.exe")));
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "data")));
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "InstallReport.ini")));
-  EXPECT_FALSE(fs::exists(platform::ToPath(Shortcut(vel::TUserFolder::Programs))));
-  EXPECT_FALSE(fs::exists(platform::ToPath(Shortcut(vel::TUserFolder::Desktop))));
+  EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Programs))));
+  EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
   EXPECT_FALSE(reg.KeyExists(loc));
   EXPECT_EQ(ReadFile(platform::ToPath(folder + d + "my notes.txt")), "mine");
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "child_process.h"
+#include "install_traces.h"
 #include "installer/engine.h"
 #include "installer/record.h"
 #include "installer/state.h"
@@ -21,10 +22,6 @@ namespace {
 
 const std::string d(1, vel::PathDelim);
 const std::string kRecord = "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarrow Studio";
-
-std::string Shortcut(vel::TUserFolder folder) {
-  return vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(folder)) + "Quarrow Studio" + platform::kShortcutSuffix;
-}
 
 bool Exists(const std::string& path) { return fs::exists(platform::ToPath(path)); }
 
@@ -46,12 +43,7 @@ class EngineTest : public testing::Test {
     std::error_code ec;
     fs::remove_all(root, ec);
   }
-  static void Clean() {
-    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
-    if (key.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)) key.DeleteKey("Quarrow Studio");
-    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
-      fs::remove(platform::ToPath(Shortcut(f)));
-  }
+  static void Clean() { testsupport::RemoveInstallTraces(); }
   static void RunSteps() {
     for (int step = 1; step <= 5; ++step) RunInstallStep(step);
   }
@@ -75,8 +67,8 @@ TEST_F(EngineTest, FiveStepsInstallEverything) {
   EXPECT_TRUE(Exists(App("data" + d + "sample13.qsd")));
   EXPECT_TRUE(Exists(App("Uninstall.exe")));
   EXPECT_FALSE(Exists(ArchivePath()));
-  EXPECT_TRUE(Exists(Shortcut(vel::TUserFolder::Programs)));
-  EXPECT_TRUE(Exists(Shortcut(vel::TUserFolder::Desktop)));
+  EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+  EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
   EXPECT_EQ(reg.GetStringValue(kRecord, "UninstallString"), App("Uninstall.exe"));
   EXPECT_EQ(platform::IniReadString(App("InstallReport.ini"), "Files", "Count"), "23");
   EXPECT_EQ(platform::IniReadString(App("InstallReport.ini"), "Files", "File1"), WrittenFiles[0]);
@@ -91,8 +83,8 @@ TEST_F(EngineTest, PolicySwitchesLeaveTheirPartOut) {
   EXPECT_FALSE(Exists(App("Uninstall.exe")));
   EXPECT_FALSE(reg.KeyExists(kRecord));
   EXPECT_TRUE(Exists(App("InstallReport.ini")));
-  EXPECT_TRUE(Exists(Shortcut(vel::TUserFolder::Programs)));
-  EXPECT_FALSE(Exists(Shortcut(vel::TUserFolder::Desktop)));
+  EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+  EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
 
   // Without the uninstaller the record names the application to remove it.
   InstallOptions.AddRecordToRegistry = true;
@@ -119,8 +111,8 @@ TEST_F(EngineTest, AFailedInstallationIsNeverPublished) {
   std::ofstream(root / "temp") << "not a folder";
   RunSteps();
   EXPECT_TRUE(InstallFailed);
-  EXPECT_FALSE(Exists(Shortcut(vel::TUserFolder::Programs)));
-  EXPECT_FALSE(Exists(Shortcut(vel::TUserFolder::Desktop)));
+  EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+  EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
   EXPECT_FALSE(reg.KeyExists(kRecord));
   EXPECT_FALSE(Exists(App("InstallReport.ini")));
   EXPECT_FALSE(Exists(App("Uninstall.exe")));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "install_traces.h"
 #include "installer/command_line.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
@@ -33,12 +34,7 @@ class PreviousInstallTest : public testing::Test {
     Clean();
     vel::SetMessageRoutine(nullptr);
   }
-  static void Clean() {
-    for (platform::RegRoot root : {platform::kRootCurrentUser, platform::kRootLocalMachine}) {
-      platform::RegistryKey key(root, platform::kKeyAllAccess);
-      if (key.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)) key.DeleteKey("Quarrow Studio");
-    }
-  }
+  static void Clean() { testsupport::RemoveInstallTraces(); }
   void Record(const std::string& location, const std::string& folder, const std::string& version) {
     ASSERT_TRUE(reg.CreateKey(location));
     if (!folder.empty()) reg.WriteStringValue(location, "InstallLocation", folder);

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "install_traces.h"
 #include "installer/processes.h"
 #include "installer/record.h"
 #include "installer/state.h"
@@ -166,13 +167,7 @@ class WizardTest : public testing::Test {
     std::error_code ec;
     fs::remove_all(root, ec);
   }
-  static void Clean() {
-    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
-    if (key.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", false)) key.DeleteKey("Quarrow Studio");
-    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
-      fs::remove(P(vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(f)) + "Quarrow Studio" +
-                   platform::kShortcutSuffix));
-  }
+  static void Clean() { testsupport::RemoveInstallTraces(); }
   static bool RecordExists() { return vel::TWinRegistry().KeyExists(kRecord); }
 
   void ExpectPage(TPage page) {
