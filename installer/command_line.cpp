@@ -24,16 +24,6 @@ namespace {
 
 void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
 
-std::string FolderPart(const std::string& path) {
-  std::size_t delim = path.rfind(vel::PathDelim);
-  return delim == std::string::npos ? std::string() : path.substr(0, delim + 1);
-}
-
-bool FolderExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(platform::ToPath(path), ec);
-}
-
 [[noreturn]] void EndProcess(int code) { throw TEndProcess(code); }
 
 // The silent run: the five steps without a window, reported on the console.
@@ -108,7 +98,7 @@ void ReadCommandLine() {
       std::string path = vel::ExpandPath(vel::ParamStr(i + 1));
       std::string trimmed = path;
       if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
-      if (i + 1 > count || !FolderExists(FolderPart(trimmed))) {
+      if (i + 1 > count || !vel::DirectoryExists(vel::ExtractFilePath(trimmed))) {
         if (console)
           ConsoleLine("(!) Attention: The installation path provided is invalid!");
         else
@@ -184,7 +174,7 @@ void DoAfterFinish() {
 void StartProgramAndClose() {
   if (InstallOptions.CanBeRun) {
     std::string exe = ExecutablePath(AppOptions);
-    vel::ShellRun(exe, true, "", false, FolderPart(exe));
+    vel::ShellRun(exe, true, "", false, vel::ExtractFilePath(exe));
     Pause500();
   }
   CloseInstaller();

@@ -16,16 +16,6 @@
 namespace installer {
 namespace {
 
-bool FolderExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(platform::ToPath(path), ec);
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(platform::ToPath(path), ec);
-}
-
 std::span<const std::uint8_t> CarriedData(const char* name) {
   std::optional<std::span<const std::uint8_t>> data = platform::FindEmbeddedData(name);
   if (!data) throw std::runtime_error(std::string("The installer carries no resource \"") + name + "\"");
@@ -83,7 +73,7 @@ void RunInstallStep(std::int32_t Step) {
           InstallOptions.InstallPick == TInstallPick::User ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
       Guarded([] {
         if (InstallOptions.InstallPath.empty()) throw std::runtime_error("No install folder");
-        if (!FolderExists(InstallOptions.InstallPath))
+        if (!vel::DirectoryExists(InstallOptions.InstallPath))
           std::filesystem::create_directories(platform::ToPath(InstallOptions.InstallPath));
       });
       break;
@@ -95,7 +85,7 @@ void RunInstallStep(std::int32_t Step) {
     }
 
     case 3: {  // Extract
-      if (!FileExists(archive)) {
+      if (!vel::FileExists(archive)) {
         InstallFailed = true;
         break;
       }
@@ -109,7 +99,7 @@ void RunInstallStep(std::int32_t Step) {
     }
 
     case 4: {  // Write
-      if (FileExists(archive)) std::filesystem::remove(platform::ToPath(archive));
+      if (vel::FileExists(archive)) std::filesystem::remove(platform::ToPath(archive));
       // A failed installation is never published: no shortcuts, uninstaller, record or report that
       // would list it among the installed programs or let the next run adopt it.
       if (InstallFailed) break;
@@ -131,8 +121,8 @@ void RunInstallStep(std::int32_t Step) {
     }
 
     case 5:  // Verify
-      if (!FolderExists(InstallOptions.InstallPath)) InstallFailed = true;
-      if (InstallOptions.CanBeRun && !FileExists(ExecutablePath(AppOptions))) InstallFailed = true;
+      if (!vel::DirectoryExists(InstallOptions.InstallPath)) InstallFailed = true;
+      if (InstallOptions.CanBeRun && !vel::FileExists(ExecutablePath(AppOptions))) InstallFailed = true;
       break;
 
     default:

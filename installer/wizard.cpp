@@ -53,17 +53,6 @@ class TFrozenDrawing {
   TWizardView& view_;
 };
 
-// The folder part with its delimiter, as D:\Apps\ of D:\Apps\Q; empty when there is none.
-std::string FolderPart(const std::string& path) {
-  std::size_t delim = path.rfind(vel::PathDelim);
-  return delim == std::string::npos ? std::string() : path.substr(0, delim + 1);
-}
-
-bool FolderExists(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(platform::ToPath(path), ec);
-}
-
 // When the file was last written, none when it is missing.
 std::optional<fs::file_time_type> WriteTime(const fs::path& file) {
   std::error_code ec;
@@ -187,11 +176,11 @@ bool TWizard::ApplySettingsPage() {
   const std::string text = view_.PathText();
   std::string trimmed = text;
   if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
-  const std::string parent = FolderPart(trimmed);
-  if (!FolderExists(parent)) {
+  const std::string parent = vel::ExtractFilePath(trimmed);
+  if (!vel::DirectoryExists(parent)) {
     std::error_code ec;
     fs::create_directories(platform::ToPath(parent), ec);
-    if (ec || !FolderExists(parent)) return RefuseFolder("The installation path of the application is invalid!");
+    if (ec || !vel::DirectoryExists(parent)) return RefuseFolder("The installation path of the application is invalid!");
   }
   const std::string lowered = vel::LowerCase(text);
   if (lowered.find(vel::LowerCase(vel::ExpandPath("%PROGRAMFILES%"))) != std::string::npos && !IsElevated)
@@ -245,7 +234,7 @@ void TWizard::DeleteTemporaryFiles() {
 
   // Only what this run wrote goes, and the folders that leaves empty: the folder may have held the
   // user's own files before.
-  if (FolderExists(InstallOptions.InstallPath)) {
+  if (vel::DirectoryExists(InstallOptions.InstallPath)) {
     const fs::path root = platform::ToPath(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath)).parent_path();
     std::vector<std::string> files = WrittenFiles;
     files.insert(files.end(), ownFiles_.begin(), ownFiles_.end());

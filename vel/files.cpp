@@ -78,6 +78,21 @@ std::string IncludeTrailingPathDelimiter(std::string_view path) {
   return result;
 }
 
+std::string ExtractFilePath(std::string_view path) {
+  std::size_t delim = path.rfind(PathDelim);
+  return delim == std::string_view::npos ? std::string() : std::string(path.substr(0, delim + 1));
+}
+
+bool DirectoryExists(std::string_view path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(platform::ToPath(path), ec);
+}
+
+bool FileExists(std::string_view path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_regular_file(platform::ToPath(path), ec);
+}
+
 std::string ExpandPath(std::string_view Path) { return ExpandEnvironment(ExpandShellFolders(Path)); }
 
 std::string ExpandShellFolders(std::string_view Path) {

@@ -46,5 +46,9 @@ std::string GetUserFolder(TUserFolder Folder);
 std::int64_t FolderSize(std::string_view Path);
 
 std::string IncludeTrailingPathDelimiter(std::string_view path);
+// The folder part of a path with its delimiter (D:\Apps\ of D:\Apps\Q); empty when there is none.
+std::string ExtractFilePath(std::string_view path);
+bool DirectoryExists(std::string_view path);
+bool FileExists(std::string_view path);
 
 }  // namespace vel
