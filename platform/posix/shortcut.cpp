@@ -59,6 +59,9 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
     exec += " " + escaped;
   }
 
+  // A fresh account may have no applications or desktop folder yet; the desktop reads them once made.
+  std::error_code ec;
+  std::filesystem::create_directories(link.parent_path(), ec);
   std::ofstream out(link, std::ios::binary | std::ios::trunc);
   if (!out) return;
   out << "[Desktop Entry]\n"

@@ -10,7 +10,8 @@
 
 TEST(ShortcutTest, ADesktopEntryThatStartsTheTarget) {
   std::string folder = testsupport::MakeTempFolder();
-  std::string link = folder + "/Quarrow Studio.desktop";
+  // The applications folder of a fresh account may not exist yet.
+  std::string link = folder + "/applications/Quarrow Studio.desktop";
   platform::CreateShortcut("/opt/Quarrow Studio/QuarrowStudio.exe", link, "Quarrow Studio Suite",
                            "-open \"My File.qsd\" 100%");
   std::ifstream in(link);
