@@ -1,6 +1,8 @@
 // Linux: the registry accessor over one SQLite database per hive, with the user's shell folders live.
 #include "platform/registry.h"
 
+#include "desktop_settings.h"
+
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -124,33 +126,11 @@ StoreLocation LocateStore(RegRoot root) {
 // ---------------------------------------------------------------------------------------------------
 // The user's shell folders, answered from the XDG user directories
 
-// The keys that always exist in the current user's hive, and so do their parents.
-const Segments kExplorer = {"Software", "Microsoft", "Windows", "CurrentVersion", "Explorer"};
-const char* const kShellFolderKeys[] = {"Shell Folders", "User Shell Folders"};
-
 bool IsPrefixOf(const Segments& path, const Segments& of) {
   if (path.size() > of.size()) return false;
   for (std::size_t i = 0; i < path.size(); ++i)
     if (!SameAsciiText(path[i], of[i])) return false;
   return true;
-}
-
-bool IsShellFoldersKey(RegRoot root, const Segments& path) {
-  if (root != kRootCurrentUser || path.size() != kExplorer.size() + 1) return false;
-  if (!IsPrefixOf(Segments(path.begin(), path.end() - 1), kExplorer)) return false;
-  return std::any_of(std::begin(kShellFolderKeys), std::end(kShellFolderKeys),
-                     [&](const char* name) { return SameAsciiText(path.back(), name); });
-}
-
-bool IsLiveKey(RegRoot root, const Segments& path) {
-  if (path.empty()) return true;  // the root is always there
-  return root == kRootCurrentUser && (IsPrefixOf(path, kExplorer) || IsShellFoldersKey(root, path));
-}
-
-std::vector<std::string> LiveSubKeys(RegRoot root, const Segments& path) {
-  if (root != kRootCurrentUser || !IsPrefixOf(path, kExplorer)) return {};
-  if (path.size() < kExplorer.size()) return {kExplorer[path.size()]};
-  return {std::begin(kShellFolderKeys), std::end(kShellFolderKeys)};
 }
 
 // One value of user-dirs.dirs: a double-quoted text with backslash escapes, "$HOME" at its start
@@ -221,6 +201,84 @@ std::vector<std::pair<std::string, std::string>> LiveFolderValues() {
   return values;
 }
 
+// The keys of the current user's hive that answer from the desktop: they always exist (and so do
+// their parents), and each value the store does not hold comes live from the desktop.
+using LiveValues = std::vector<std::pair<std::string, RegValue>>;
+RegValue LiveString(const std::string& text);
+RegValue LiveDWord(std::uint32_t value) {
+  RegValue v{RegType::DWord, std::vector<std::uint8_t>(4)};
+  for (int i = 0; i < 4; ++i) v.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+  return v;
+}
+
+LiveValues ShellFolderValues() {
+  LiveValues values;
+  for (const auto& [name, folder] : LiveFolderValues()) values.emplace_back(name, LiveString(folder));
+  return values;
+}
+
+// The app theme: light unless the desktop prefers dark.
+LiveValues ThemeValues() {
+  LiveValues values;
+  if (std::optional<bool> dark = DesktopPrefersDark()) values.emplace_back("AppsUseLightTheme", LiveDWord(*dark ? 0 : 1));
+  return values;
+}
+
+// The accent as the window manager keeps it: opaque, alpha-blue-green-red.
+LiveValues AccentValues() {
+  LiveValues values;
+  if (std::optional<std::uint32_t> accent = DesktopAccentColor())
+    values.emplace_back("AccentColor", LiveDWord(0xFF000000u | *accent));
+  return values;
+}
+
+struct LiveKey {
+  Segments path;
+  LiveValues (*values)();
+};
+
+const std::vector<LiveKey>& LiveKeys() {
+  static const std::vector<LiveKey> keys = {
+      {{"Software", "Microsoft", "Windows", "CurrentVersion", "Explorer", "Shell Folders"}, ShellFolderValues},
+      {{"Software", "Microsoft", "Windows", "CurrentVersion", "Explorer", "User Shell Folders"}, ShellFolderValues},
+      {{"Software", "Microsoft", "Windows", "CurrentVersion", "Themes", "Personalize"}, ThemeValues},
+      {{"Software", "Microsoft", "Windows", "DWM"}, AccentValues},
+  };
+  return keys;
+}
+
+const LiveKey* LiveKeyAt(RegRoot root, const Segments& path) {
+  if (root != kRootCurrentUser) return nullptr;
+  for (const LiveKey& key : LiveKeys())
+    if (path.size() == key.path.size() && IsPrefixOf(path, key.path)) return &key;
+  return nullptr;
+}
+
+bool IsLiveKey(RegRoot root, const Segments& path) {
+  if (path.empty()) return true;  // the root is always there
+  if (root != kRootCurrentUser) return false;
+  for (const LiveKey& key : LiveKeys())
+    if (IsPrefixOf(path, key.path)) return true;
+  return false;
+}
+
+std::vector<std::string> LiveSubKeys(RegRoot root, const Segments& path) {
+  std::vector<std::string> names;
+  if (root != kRootCurrentUser) return names;
+  for (const LiveKey& key : LiveKeys()) {
+    if (path.size() >= key.path.size() || !IsPrefixOf(path, key.path)) continue;
+    const std::string& next = key.path[path.size()];
+    if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return SameAsciiText(n, next); }))
+      names.push_back(next);
+  }
+  return names;
+}
+
+LiveValues LiveValuesOf(RegRoot root, const Segments& path) {
+  const LiveKey* key = LiveKeyAt(root, path);
+  return key ? key->values() : LiveValues{};
+}
+
 std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {
   std::vector<std::uint8_t> bytes;
   bytes.reserve(2 * text.size() + 2);
@@ -234,6 +292,8 @@ std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text) {
 }
 
 RegValue StringValue(RegType type, std::string_view utf8) { return {type, Utf16Bytes(Utf8ToUtf16(utf8))}; }
+
+RegValue LiveString(const std::string& text) { return StringValue(RegType::String, text); }
 
 // The text of a string value when it is stored as readable text without losing anything: UTF-16
 // whose only zero is the terminating one and which survives the trip through UTF-8. Anything else
@@ -526,9 +586,9 @@ struct RegistryKey::Impl {
     Node node = Resolve(current);
     if (node.id)
       if (std::optional<RegValue> stored = StoredValue(*node.id, name)) return stored;
-    if (node.Exists() && IsShellFoldersKey(root, current)) {
-      for (const auto& [valueName, folder] : LiveFolderValues())
-        if (SameAsciiText(valueName, name)) return StringValue(RegType::String, folder);
+    if (node.Exists()) {
+      for (auto& [valueName, value] : LiveValuesOf(root, current))
+        if (SameAsciiText(valueName, name)) return std::move(value);
     }
     return std::nullopt;
   }
@@ -619,8 +679,7 @@ std::vector<std::string> RegistryKey::ValueNames() {
   Node node = d.Resolve(d.current);
   if (!node.Exists()) return {};
   std::vector<std::string> live;
-  if (IsShellFoldersKey(root_, d.current))
-    for (const auto& [name, folder] : LiveFolderValues()) live.push_back(name);
+  for (const auto& [name, value] : LiveValuesOf(root_, d.current)) live.push_back(name);
   return Impl::Merge(d.StoredNames("SELECT name FROM key_values WHERE key = ?1 ORDER BY name", node), live);
 }
 

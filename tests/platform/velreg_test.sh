@@ -13,7 +13,7 @@ run() {
   input=
   if [ "$1" != -- ]; then input=$1; shift; fi
   shift
-  printf '%b' "$input" | "$VELREG" "$@" >"$T/out" 2>"$T/err"
+  printf '%b' "$input" | PATH="${VELREG_PATH:-$PATH}" "$VELREG" "$@" >"$T/out" 2>"$T/err"
   rc=$?
   last="velreg $*"
 }
@@ -208,6 +208,37 @@ expect_rc 1
 ok delete "$K" /f
 run -- query "$K\Sub\Deeper"
 not_found
+
+# --- the app theme and accent, live from the desktop unless stored ----------------------------------
+PERSONALIZE='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+mkdir -p "$T/bin"
+cat >"$T/bin/gdbus" <<'FAKE'
+#!/bin/sh
+# A desktop that prefers dark and has a red accent.
+case "$*" in
+  *color-scheme*) echo '(<<uint32 1>>,)' ;;
+  *accent-color*) echo '(<<(1.0, 0.0, 0.0)>>,)' ;;
+esac
+FAKE
+chmod +x "$T/bin/gdbus"
+VELREG_PATH="$T/bin:$PATH"
+run -- query "$PERSONALIZE" /v AppsUseLightTheme
+expect_rc 0
+grep -q 'AppsUseLightTheme    REG_DWORD    0x0' "$T/out" || fail "the desktop's dark preference is not answered"
+run -- query 'HKCU\Software\Microsoft\Windows\DWM' /v AccentColor
+grep -q 'AccentColor    REG_DWORD    0xff0000ff' "$T/out" || fail "the desktop's accent is not answered"
+# Without a desktop to ask the key is there, the value is not.
+VELREG_PATH=/nonexistent
+run -- query "$PERSONALIZE" /v AppsUseLightTheme
+not_found
+run -- query "$PERSONALIZE"
+expect_rc 0
+# A stored value wins over the desktop.
+ok add "$PERSONALIZE" /v AppsUseLightTheme /t REG_DWORD /d 1 /f
+VELREG_PATH="$T/bin:$PATH"
+run -- query "$PERSONALIZE" /v AppsUseLightTheme
+grep -q 'AppsUseLightTheme    REG_DWORD    0x1' "$T/out" || fail "a stored value does not win"
+unset VELREG_PATH
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"

@@ -1,0 +1,16 @@
+// The desktop's appearance preferences (the freedesktop settings portal): the Linux counterpart of
+// the Windows app-theme and accent values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+// True for a dark preference, false for a light one; nothing when the desktop states none or
+// cannot be asked.
+std::optional<bool> DesktopPrefersDark();
+// The desktop's accent as 0x00BBGGRR; nothing when it has none.
+std::optional<std::uint32_t> DesktopAccentColor();
+
+}  // namespace platform
