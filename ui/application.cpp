@@ -1,9 +1,11 @@
 // The application loop, its timers and the calls handed over by worker threads.
 #include "ui/application.h"
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 
+#include "platform/window.h"
 #include "ui/timer.h"
 
 namespace ui {
@@ -72,6 +74,7 @@ void TApplication::Synchronize(std::function<void()> Call) {
   std::unique_lock lock(mutex_);
   calls_.push_back(handed);
   changed_.notify_all();
+  WakeWindows();
   changed_.wait(lock, [&] { return handed->Done; });
   if (handed->Error) std::rethrow_exception(handed->Error);
 }
@@ -82,6 +85,7 @@ void TApplication::Queue(std::function<void()> Call) {
   std::lock_guard lock(mutex_);
   calls_.push_back(std::move(handed));
   changed_.notify_all();
+  WakeWindows();
 }
 
 bool TApplication::CheckSynchronize() { return RunHandedCalls(); }
@@ -99,6 +103,12 @@ void TApplication::Wake() {
   std::lock_guard lock(mutex_);
   roused_ = true;
   changed_.notify_all();
+  WakeWindows();
+}
+
+void TApplication::WakeWindows() {
+  platform::WindowBackend& windows = platform::CurrentWindowBackend();
+  if (windows.Pumps()) windows.Wake();
 }
 
 std::uint64_t TApplication::AddTimer(TTimer* timer) {
@@ -191,6 +201,26 @@ void TApplication::HandleException(const std::exception& error) {
 }
 
 void TApplication::Sleep(const Clock::time_point* until) {
+  platform::WindowBackend& windows = platform::CurrentWindowBackend();
+  if (windows.Pumps() && IsUiThread()) {
+    // Input only arrives through the backend, so wait there; handing over a call or Wake rouses it.
+    {
+      std::lock_guard lock(mutex_);
+      if (roused_ || !calls_.empty() || terminated_) {
+        roused_ = false;
+        return;
+      }
+    }
+    int timeout = -1;
+    if (until) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()).count();
+      timeout = static_cast<int>(std::clamp<long long>(left, 0, 0x7FFFFFFF));
+    }
+    windows.PumpEvents(timeout);
+    std::lock_guard lock(mutex_);
+    roused_ = false;
+    return;
+  }
   std::unique_lock lock(mutex_);
   auto ready = [&] { return roused_ || !calls_.empty() || terminated_; };
   if (until)

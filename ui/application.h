@@ -67,7 +67,10 @@ class TApplication {
   bool RunDueTimer();
   bool RunHandedCalls();
   void HandleException(const std::exception& error);
-  // Sleeps until `until` (none: until roused) or until a call is handed over or the loop is roused.
+  // Rouses a window backend that waits for input in Sleep.
+  void WakeWindows();
+  // Sleeps until `until` (none: until roused) or until a call is handed over or the loop is roused;
+  // with a window backend that pumps, it waits in the backend, delivering input meanwhile.
   void Sleep(const Clock::time_point* until);
 
   std::thread::id uiThread_;

@@ -1,0 +1,99 @@
+// The headless window backend: windows that live in memory, for tests and for systems without a display.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/headless_window.h"
+
+namespace platform {
+namespace {
+
+std::vector<HeadlessWindow*>& Alive() {
+  static std::vector<HeadlessWindow*> windows;
+  return windows;
+}
+HeadlessWindow* focused = nullptr;
+
+class HeadlessBackend final : public WindowBackend {
+ public:
+  const char* Name() const override { return "headless"; }
+  std::unique_ptr<Window> MakeWindow(WindowInput& input) override { return std::make_unique<HeadlessWindow>(input); }
+  // Synthetic input is delivered as it is made, so there is never anything waiting.
+  bool Pumps() const override { return false; }
+  bool PumpEvents(int) override { return false; }
+  void Wake() override {}
+};
+
+std::unique_ptr<WindowBackend>& Backend() {
+  static std::unique_ptr<WindowBackend> backend = CreateHeadlessBackend();
+  return backend;
+}
+
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(WindowInput& input) : input_(input) { Alive().push_back(this); }
+
+HeadlessWindow::~HeadlessWindow() {
+  std::erase(Alive(), this);
+  if (focused == this) focused = nullptr;
+}
+
+void HeadlessWindow::SetBounds(const WindowRect& bounds) {
+  const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
+  bounds_ = bounds;
+  if (resized) input_.InputResize(bounds.width, bounds.height);
+}
+
+void HeadlessWindow::Activate() {
+  if (focused == this) return;
+  HeadlessWindow* previous = focused;
+  focused = this;
+  if (previous) previous->input_.InputFocus(false);
+  input_.InputFocus(true);
+}
+
+void HeadlessWindow::Present(const PixelBuffer& image) {
+  ++presentCount_;
+  screenWidth_ = image.width;
+  screenHeight_ = image.height;
+  screen_.resize(static_cast<std::size_t>(image.width) * image.height);
+  for (int y = 0; y < image.height; ++y)
+    std::memcpy(screen_.data() + static_cast<std::size_t>(y) * image.width, image.bits + static_cast<std::size_t>(y) * image.stride,
+                static_cast<std::size_t>(image.width) * 4);
+}
+
+void HeadlessWindow::MoveTo(int x, int y, unsigned shift) { input_.InputPointerMoved(x, y, shift); }
+void HeadlessWindow::Press(MouseButton button, int x, int y, unsigned shift) {
+  input_.InputPointerMoved(x, y, shift);
+  input_.InputButton(button, true, x, y, shift);
+}
+void HeadlessWindow::Release(MouseButton button, int x, int y, unsigned shift) {
+  input_.InputPointerMoved(x, y, shift);
+  input_.InputButton(button, false, x, y, shift);
+}
+void HeadlessWindow::Click(int x, int y) {
+  Press(MouseButton::Left, x, y);
+  Release(MouseButton::Left, x, y);
+}
+void HeadlessWindow::Wheel(int delta, int x, int y, unsigned shift) {
+  input_.InputPointerMoved(x, y, shift);
+  input_.InputWheel(delta, x, y, shift);
+}
+void HeadlessWindow::KeyDown(int key, unsigned shift) { input_.InputKey(key, true, shift); }
+void HeadlessWindow::KeyUp(int key, unsigned shift) { input_.InputKey(key, false, shift); }
+void HeadlessWindow::TypeKey(int key, unsigned shift) {
+  KeyDown(key, shift);
+  KeyUp(key, shift);
+}
+void HeadlessWindow::Type(const std::string& utf8) { input_.InputCharacter(utf8); }
+void HeadlessWindow::Resize(int width, int height) { SetBounds({bounds_.x, bounds_.y, width, height}); }
+void HeadlessWindow::RequestClose() { input_.InputCloseRequest(); }
+
+std::unique_ptr<WindowBackend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+std::vector<HeadlessWindow*> HeadlessWindows() { return Alive(); }
+
+WindowBackend& CurrentWindowBackend() { return *Backend(); }
+
+void SetWindowBackend(std::unique_ptr<WindowBackend> backend) { Backend() = std::move(backend); }
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+// In-memory windows for tests: they record what the toolkit asks of them and take synthetic input.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform {
+
+class HeadlessWindow final : public Window {
+ public:
+  explicit HeadlessWindow(WindowInput& input);
+  ~HeadlessWindow() override;
+
+  WindowRect Bounds() const override { return bounds_; }
+  void SetBounds(const WindowRect& bounds) override;
+  void SetCaption(const std::string& caption) override { caption_ = caption; }
+  void SetVisible(bool visible) override { visible_ = visible; }
+  bool Visible() const override { return visible_; }
+  void SetAlpha(std::uint8_t alpha) override { alpha_ = alpha; }
+  void SetStayOnTop(bool onTop) override { stayOnTop_ = onTop; }
+  void Activate() override;
+  void Present(const PixelBuffer& image) override;
+  void SetCapture(bool captured) override { captured_ = captured; }
+  void SetCursor(Cursor cursor) override { cursor_ = cursor; }
+
+  const std::string& Caption() const { return caption_; }
+  std::uint8_t Alpha() const { return alpha_; }
+  bool StayOnTop() const { return stayOnTop_; }
+  bool Captured() const { return captured_; }
+  Cursor CurrentCursor() const { return cursor_; }
+  int PresentCount() const { return presentCount_; }
+  // The last presented pixels (premultiplied 0xAARRGGBB), rows packed, and their size.
+  const std::vector<std::uint32_t>& Screen() const { return screen_; }
+  int ScreenWidth() const { return screenWidth_; }
+  int ScreenHeight() const { return screenHeight_; }
+  std::uint32_t ScreenPixel(int x, int y) const { return screen_[static_cast<std::size_t>(y) * screenWidth_ + x]; }
+
+  // Synthetic input, delivered at once as a real backend would deliver it.
+  void MoveTo(int x, int y, unsigned shift = 0);
+  void Press(MouseButton button, int x, int y, unsigned shift = 0);
+  void Release(MouseButton button, int x, int y, unsigned shift = 0);
+  void Click(int x, int y);
+  void Wheel(int delta, int x, int y, unsigned shift = 0);
+  void KeyDown(int key, unsigned shift = 0);
+  void KeyUp(int key, unsigned shift = 0);
+  void TypeKey(int key, unsigned shift = 0);
+  void Type(const std::string& utf8);
+  void Resize(int width, int height);
+  void RequestClose();
+
+ private:
+  WindowInput& input_;
+  WindowRect bounds_;
+  std::string caption_;
+  bool visible_ = false;
+  std::uint8_t alpha_ = 255;
+  bool stayOnTop_ = false;
+  bool captured_ = false;
+  Cursor cursor_ = Cursor::Arrow;
+  int presentCount_ = 0;
+  std::vector<std::uint32_t> screen_;
+  int screenWidth_ = 0;
+  int screenHeight_ = 0;
+};
+
+std::unique_ptr<WindowBackend> CreateHeadlessBackend();
+// The headless windows alive now, oldest first.
+std::vector<HeadlessWindow*> HeadlessWindows();
+
+}  // namespace platform

@@ -1,0 +1,231 @@
+// Real windows on Linux through SDL2 (X11 or Wayland): presenting pixel buffers and reporting input.
+#include <SDL2/SDL.h>
+
+#include <map>
+#include <stdexcept>
+
+#include "platform/window.h"
+
+namespace platform {
+namespace {
+
+class SdlBackend;
+
+unsigned ShiftOf(SDL_Keymod mod) {
+  return ((mod & KMOD_SHIFT) ? ShiftKey : 0u) | ((mod & KMOD_CTRL) ? CtrlKey : 0u) | ((mod & KMOD_ALT) ? AltKey : 0u);
+}
+
+// SDL's key symbols in the Windows numbering the toolkit speaks; 0 for keys it has no use for.
+int KeyOf(SDL_Keycode k) {
+  if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
+  if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
+  if (k >= SDLK_F1 && k <= SDLK_F12) return keys::F1 + (k - SDLK_F1);
+  switch (k) {
+    case SDLK_BACKSPACE: return keys::Back;
+    case SDLK_TAB: return keys::Tab;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return keys::Return;
+    case SDLK_ESCAPE: return keys::Escape;
+    case SDLK_SPACE: return keys::Space;
+    case SDLK_PAGEUP: return keys::Prior;
+    case SDLK_PAGEDOWN: return keys::Next;
+    case SDLK_END: return keys::End;
+    case SDLK_HOME: return keys::Home;
+    case SDLK_LEFT: return keys::Left;
+    case SDLK_UP: return keys::Up;
+    case SDLK_RIGHT: return keys::Right;
+    case SDLK_DOWN: return keys::Down;
+    case SDLK_DELETE: return keys::Delete;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return keys::Shift;
+    case SDLK_LCTRL: case SDLK_RCTRL: return keys::Control;
+    case SDLK_LALT: case SDLK_RALT: return keys::Menu;
+    default: return 0;
+  }
+}
+
+MouseButton ButtonOf(Uint8 b) {
+  return b == SDL_BUTTON_RIGHT ? MouseButton::Right : b == SDL_BUTTON_MIDDLE ? MouseButton::Middle : MouseButton::Left;
+}
+
+std::runtime_error SdlError(const std::string& what) { return std::runtime_error(what + ": " + SDL_GetError()); }
+
+class SdlWindow final : public Window {
+ public:
+  SdlWindow(SdlBackend& backend, WindowInput& input);
+  ~SdlWindow() override;
+
+  WindowRect Bounds() const override {
+    WindowRect r;
+    SDL_GetWindowPosition(window_, &r.x, &r.y);
+    SDL_GetWindowSize(window_, &r.width, &r.height);
+    return r;
+  }
+  void SetBounds(const WindowRect& b) override {
+    SDL_SetWindowPosition(window_, b.x, b.y);
+    SDL_SetWindowSize(window_, std::max(b.width, 1), std::max(b.height, 1));
+  }
+  void SetCaption(const std::string& caption) override { SDL_SetWindowTitle(window_, caption.c_str()); }
+  void SetVisible(bool visible) override { visible ? SDL_ShowWindow(window_) : SDL_HideWindow(window_); }
+  bool Visible() const override { return SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN; }
+  // Window opacity needs a compositor; without one the window stays opaque, as the system decides.
+  void SetAlpha(std::uint8_t alpha) override { SDL_SetWindowOpacity(window_, alpha / 255.0f); }
+  void SetStayOnTop(bool onTop) override { SDL_SetWindowAlwaysOnTop(window_, onTop ? SDL_TRUE : SDL_FALSE); }
+  void Activate() override { SDL_RaiseWindow(window_); }
+  void Present(const PixelBuffer& image) override {
+    if (image.width <= 0 || image.height <= 0) return;
+    if (!texture_ || textureWidth_ != image.width || textureHeight_ != image.height) {
+      if (texture_) SDL_DestroyTexture(texture_);
+      // ARGB8888 is the 0xAARRGGBB word the buffer holds; the window itself is opaque.
+      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, image.width, image.height);
+      if (!texture_) throw SdlError("The window cannot show a picture of this size");
+      textureWidth_ = image.width;
+      textureHeight_ = image.height;
+    }
+    SDL_UpdateTexture(texture_, nullptr, image.bits, image.stride);
+    Redraw();
+  }
+  void SetCapture(bool captured) override { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }
+  void SetCursor(Cursor cursor) override;
+
+  // The system lost the window's content (exposed again): show the last presented picture.
+  void Redraw() {
+    SDL_RenderClear(renderer_);
+    if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+  WindowInput& Input() { return input_; }
+
+ private:
+  SdlBackend& backend_;
+  WindowInput& input_;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0, textureHeight_ = 0;
+};
+
+class SdlBackend final : public WindowBackend {
+ public:
+  SdlBackend() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
+    wakeEvent_ = SDL_RegisterEvents(1);
+    SDL_StartTextInput();
+  }
+  ~SdlBackend() override {
+    for (auto& [kind, cursor] : cursors_) SDL_FreeCursor(cursor);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  }
+  const char* Name() const override { return "sdl"; }
+  bool Pumps() const override { return true; }
+  std::unique_ptr<Window> MakeWindow(WindowInput& input) override { return std::make_unique<SdlWindow>(*this, input); }
+
+  bool PumpEvents(int timeoutMs) override {
+    SDL_Event event;
+    if (!SDL_WaitEventTimeout(&event, timeoutMs < 0 ? 0x7FFFFFFF : timeoutMs)) return false;
+    do Dispatch(event);
+    while (SDL_PollEvent(&event));
+    return true;
+  }
+  void Wake() override {
+    SDL_Event event{};
+    event.type = wakeEvent_;
+    SDL_PushEvent(&event);
+  }
+
+  void Add(Uint32 id, SdlWindow* window) { windows_[id] = window; }
+  void Remove(Uint32 id) { windows_.erase(id); }
+  SDL_Cursor* CursorFor(Cursor kind) {
+    auto found = cursors_.find(kind);
+    if (found != cursors_.end()) return found->second;
+    static const std::map<Cursor, SDL_SystemCursor> system = {
+        {Cursor::Arrow, SDL_SYSTEM_CURSOR_ARROW},     {Cursor::IBeam, SDL_SYSTEM_CURSOR_IBEAM},
+        {Cursor::Wait, SDL_SYSTEM_CURSOR_WAIT},       {Cursor::Cross, SDL_SYSTEM_CURSOR_CROSSHAIR},
+        {Cursor::Hand, SDL_SYSTEM_CURSOR_HAND},       {Cursor::SizeWE, SDL_SYSTEM_CURSOR_SIZEWE},
+        {Cursor::SizeNS, SDL_SYSTEM_CURSOR_SIZENS},   {Cursor::SizeNWSE, SDL_SYSTEM_CURSOR_SIZENWSE},
+        {Cursor::SizeNESW, SDL_SYSTEM_CURSOR_SIZENESW}, {Cursor::SizeAll, SDL_SYSTEM_CURSOR_SIZEALL},
+        {Cursor::No, SDL_SYSTEM_CURSOR_NO}};
+    SDL_Cursor* cursor = SDL_CreateSystemCursor(system.at(kind));
+    cursors_[kind] = cursor;
+    return cursor;
+  }
+
+ private:
+  SdlWindow* Find(Uint32 id) {
+    auto found = windows_.find(id);
+    return found == windows_.end() ? nullptr : found->second;
+  }
+  void Dispatch(const SDL_Event& e) {
+    const unsigned shift = ShiftOf(SDL_GetModState());
+    switch (e.type) {
+      case SDL_MOUSEMOTION:
+        if (SdlWindow* w = Find(e.motion.windowID)) w->Input().InputPointerMoved(e.motion.x, e.motion.y, shift);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (SdlWindow* w = Find(e.button.windowID))
+          w->Input().InputButton(ButtonOf(e.button.button), e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y, shift);
+        break;
+      case SDL_MOUSEWHEEL:
+        if (SdlWindow* w = Find(e.wheel.windowID)) {
+          int x = 0, y = 0;
+          SDL_GetMouseState(&x, &y);
+          // One notch is 120, as Windows counts it.
+          w->Input().InputWheel(e.wheel.y * 120, x, y, shift);
+        }
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (SdlWindow* w = Find(e.key.windowID))
+          if (int key = KeyOf(e.key.keysym.sym)) w->Input().InputKey(key, e.type == SDL_KEYDOWN, ShiftOf(SDL_Keymod(e.key.keysym.mod)));
+        break;
+      case SDL_TEXTINPUT:
+        if (SdlWindow* w = Find(e.text.windowID)) w->Input().InputCharacter(e.text.text);
+        break;
+      case SDL_WINDOWEVENT:
+        if (SdlWindow* w = Find(e.window.windowID)) {
+          switch (e.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_GAINED: w->Input().InputFocus(true); break;
+            case SDL_WINDOWEVENT_FOCUS_LOST: w->Input().InputFocus(false); break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: w->Input().InputResize(e.window.data1, e.window.data2); break;
+            case SDL_WINDOWEVENT_CLOSE: w->Input().InputCloseRequest(); break;
+            case SDL_WINDOWEVENT_LEAVE: w->Input().InputPointerLeft(); break;
+            case SDL_WINDOWEVENT_EXPOSED: w->Redraw(); break;
+            default: break;
+          }
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  Uint32 wakeEvent_ = 0;
+  std::map<Uint32, SdlWindow*> windows_;
+  std::map<Cursor, SDL_Cursor*> cursors_;
+};
+
+SdlWindow::SdlWindow(SdlBackend& backend, WindowInput& input) : backend_(backend), input_(input) {
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 320, 240, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!window_) throw SdlError("The window cannot be made");
+  // The software renderer needs no GPU, so windows also work in a bare X server.
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    SDL_DestroyWindow(window_);
+    throw SdlError("The window cannot be drawn to");
+  }
+  backend_.Add(SDL_GetWindowID(window_), this);
+}
+
+SdlWindow::~SdlWindow() {
+  backend_.Remove(SDL_GetWindowID(window_));
+  if (texture_) SDL_DestroyTexture(texture_);
+  SDL_DestroyRenderer(renderer_);
+  SDL_DestroyWindow(window_);
+}
+
+void SdlWindow::SetCursor(Cursor cursor) { SDL_SetCursor(backend_.CursorFor(cursor)); }
+
+}  // namespace
+
+std::unique_ptr<WindowBackend> CreateSystemBackend() { return std::make_unique<SdlBackend>(); }
+
+}  // namespace platform

@@ -1,0 +1,105 @@
+// Forms in real SDL2 windows in an X server: the loop waits in the backend, input reaches the controls
+// and the window shows the form's pixels.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "platform/headless_window.h"
+#include "ui/application.h"
+#include "ui/forms.h"
+#include "ui/timer.h"
+
+namespace {
+
+using namespace ui;
+
+struct TToggle : TCustomControl {
+  using TCustomControl::TCustomControl;
+  bool on = false;
+  void Click() override {
+    on = !on;
+    Invalidate();
+    TCustomControl::Click();
+  }
+  void Paint() override {
+    Canvas()->BrushColor = on ? 0xFF00C000 : 0xFFC00000;
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+SDL_Window* WindowTitled(const char* title) {
+  for (Uint32 id = 1; id < 64; ++id)
+    if (SDL_Window* w = SDL_GetWindowFromID(id); w && std::string(SDL_GetWindowTitle(w)) == title) return w;
+  return nullptr;
+}
+
+// The pixel the window shows, as 0xAARRGGBB.
+Uint32 ShownPixel(SDL_Window* window, int x, int y) {
+  Uint32 pixel = 0;
+  SDL_Rect at{x, y, 1, 1};
+  SDL_RenderReadPixels(SDL_GetRenderer(window), &at, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+  return pixel;
+}
+
+void PushButton(SDL_Window* window, Uint32 type, int x, int y) {
+  SDL_Event e{};
+  e.type = type;
+  e.button.windowID = SDL_GetWindowID(window);
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+  e.button.x = x;
+  e.button.y = y;
+  SDL_PushEvent(&e);
+}
+
+class SdlWindows : public testing::Test {
+ protected:
+  void SetUp() override {
+    // Only a real X server counts: SDL would otherwise settle for an off-screen driver.
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+    try {
+      platform::SetWindowBackend(platform::CreateSystemBackend());
+    } catch (const std::runtime_error& e) {
+      GTEST_SKIP() << e.what();
+    }
+  }
+  void TearDown() override { platform::SetWindowBackend(platform::CreateHeadlessBackend()); }
+};
+
+TEST_F(SdlWindows, ClickInTheWindowEndsAModalRunAndRepaints) {
+  TForm form(nullptr);
+  form.SetCaption("sdl click");
+  form.SetClientSize(120, 80);
+  form.SetColor(0xFFFFFFFF);
+  auto* toggle = new TToggle(&form);
+  toggle->SetBounds(10, 10, 50, 40);
+  toggle->SetParent(&form);
+  Uint32 before = 0, after = 0;
+  toggle->OnClick = [&](TControl&) {
+    form.Update();
+    after = ShownPixel(WindowTitled("sdl click"), 20, 20);
+    form.SetModalResult(mrOk);
+  };
+  TTimer user;
+  user.SetInterval(50);
+  user.OnTimer = [&] {
+    user.SetEnabled(false);
+    SDL_Window* window = WindowTitled("sdl click");
+    ASSERT_NE(window, nullptr);
+    before = ShownPixel(window, 20, 20);
+    PushButton(window, SDL_MOUSEBUTTONDOWN, 20, 20);
+    PushButton(window, SDL_MOUSEBUTTONUP, 20, 20);
+  };
+  // A worker's call reaches the loop while it waits in the backend.
+  bool queued = false;
+  std::thread worker([&] { Application().Queue([&] { queued = true; }); });
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  worker.join();
+  EXPECT_TRUE(queued);
+  EXPECT_EQ(before & 0xFFFFFF, 0xC00000u);
+  EXPECT_EQ(after & 0xFFFFFF, 0x00C000u);
+}
+
+}  // namespace

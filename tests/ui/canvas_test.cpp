@@ -1,0 +1,194 @@
+// Painting on bitmaps through the canvas: shapes, antialiasing, clipping, images, text, fonts, PNG.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/canvas.h"
+#include "ui/canvas.h"
+#include "ui/picture.h"
+
+namespace {
+
+using ui::TBitmap;
+using ui::TCanvas;
+
+// Systems without a drawing backend answer so honestly; these tests then have nothing to check.
+class Canvas : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
+  }
+};
+
+int CountPixels(const TBitmap& b, const std::function<bool(ui::TAlphaColor)>& match) {
+  int n = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) n += match(b.Color(x, y));
+  return n;
+}
+
+TEST(CanvasSupport, UnsupportedSystemsThrowNotSupported) {
+  if (platform::CanvasSupported()) GTEST_SKIP() << "this system draws";
+  TBitmap bitmap(4, 4);
+  EXPECT_THROW(TCanvas{bitmap}, platform::NotSupported);
+  ui::TPicture picture;
+  EXPECT_THROW(picture.LoadFromMemory("x", 1), platform::NotSupported);
+}
+
+TEST_F(Canvas, FillRectCoversExactlyItsPixels) {
+  TBitmap bitmap(10, 10);
+  {
+    TCanvas canvas(bitmap);
+    canvas.BrushColor = 0xFF336699;
+    canvas.FillRect({2, 3, 7, 8});
+  }
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) {
+      const bool inside = x >= 2 && x < 7 && y >= 3 && y < 8;
+      EXPECT_EQ(bitmap.Color(x, y), inside ? 0xFF336699u : 0u) << x << "," << y;
+    }
+}
+
+TEST_F(Canvas, TranslucentBrushIsPremultipliedInTheBuffer) {
+  TBitmap bitmap(2, 2);
+  TCanvas canvas(bitmap);
+  canvas.BrushColor = 0x80FF0000;
+  canvas.FillRect({0, 0, 2, 2});
+  EXPECT_NEAR(int(bitmap.Pixel(0, 0) >> 24), 0x80, 1);
+  EXPECT_NEAR(int((bitmap.Pixel(0, 0) >> 16) & 0xFF), 0x80, 1);
+}
+
+TEST_F(Canvas, EllipseEdgesAreAntialiasedAndCentreIsSolid) {
+  TBitmap bitmap(40, 40);
+  TCanvas canvas(bitmap);
+  canvas.BrushColor = 0xFF000000;
+  canvas.Pen.Width = 0;
+  canvas.Ellipse(0, 0, 40, 40);
+  EXPECT_EQ(bitmap.Color(20, 20), 0xFF000000u);
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0u);  // the corner lies outside the circle
+  const int partial = CountPixels(bitmap, [](ui::TAlphaColor c) { return (c >> 24) > 0 && (c >> 24) < 255; });
+  EXPECT_GT(partial, 40);  // the rim is made of partly covered pixels
+}
+
+TEST_F(Canvas, RoundRectCornersAreCutByTheirRadius) {
+  TBitmap bitmap(30, 20);
+  TCanvas canvas(bitmap);
+  canvas.BrushColor = 0xFFFFFFFF;
+  canvas.Pen.Width = 0;
+  canvas.RoundRect(0, 0, 30, 20, 8, 8);
+  EXPECT_EQ(bitmap.Pixel(0, 0), 0u);
+  EXPECT_EQ(bitmap.Pixel(29, 19), 0u);
+  EXPECT_EQ(bitmap.Color(15, 0), 0xFFFFFFFFu);  // the straight top edge is full
+  EXPECT_EQ(bitmap.Color(0, 10), 0xFFFFFFFFu);
+}
+
+TEST_F(Canvas, PenOutlineIsCentredOnTheEdge) {
+  TBitmap bitmap(20, 20);
+  TCanvas canvas(bitmap);
+  canvas.Pen = {0xFF00FF00, 2};
+  canvas.RoundRect(4, 4, 12, 12, 0, 0, /*fill=*/false);
+  EXPECT_EQ(bitmap.Color(3, 10), 0xFF00FF00u);  // one pixel outside
+  EXPECT_EQ(bitmap.Color(4, 10), 0xFF00FF00u);  // one pixel inside
+  EXPECT_EQ(bitmap.Pixel(2, 10), 0u);
+  EXPECT_EQ(bitmap.Pixel(10, 10), 0u);  // not filled
+}
+
+TEST_F(Canvas, ClipAndStateGuardRestoreTheWholeCanvas) {
+  TBitmap bitmap(10, 10);
+  TCanvas canvas(bitmap);
+  canvas.BrushColor = 0xFF0000FF;
+  {
+    ui::TCanvasState state(canvas);
+    canvas.ClipRect({0, 0, 5, 10});
+    canvas.BrushColor = 0xFFFF0000;
+    canvas.FillRect({0, 0, 10, 10});
+  }
+  EXPECT_EQ(canvas.BrushColor, 0xFF0000FFu);
+  EXPECT_EQ(bitmap.Color(4, 4), 0xFFFF0000u);
+  EXPECT_EQ(bitmap.Pixel(5, 4), 0u);
+  canvas.FillRect({5, 0, 10, 10});  // the clip is gone again
+  EXPECT_EQ(bitmap.Color(9, 9), 0xFF0000FFu);
+}
+
+TEST_F(Canvas, ImagesDrawScaledAndWithOpacity) {
+  TBitmap image(2, 2);
+  image.Fill(0xFFFF0000);
+  TBitmap bitmap(10, 10);
+  bitmap.Fill(0xFF0000FF);
+  TCanvas canvas(bitmap);
+  canvas.StretchDraw({0, 0, 6, 6}, image);
+  canvas.Draw(8, 8, image, 0.5);
+  EXPECT_EQ(bitmap.Color(5, 5), 0xFFFF0000u);
+  EXPECT_EQ(bitmap.Color(6, 6), 0xFF0000FFu);
+  const ui::TAlphaColor mixed = bitmap.Color(9, 9);
+  EXPECT_NEAR(int(ui::RedOf(mixed)), 128, 2);
+  EXPECT_NEAR(int(ui::BlueOf(mixed)), 127, 2);
+}
+
+TEST_F(Canvas, TextDrawsInItsColourAndMeasuresByLength) {
+  TBitmap bitmap(200, 40);
+  TCanvas canvas(bitmap);
+  canvas.Font.SetSize(12);
+  canvas.Font.SetColor(0xFFFF0000);
+  const ui::TSize shortText = canvas.TextExtent("Hi");
+  const ui::TSize longText = canvas.TextExtent("Hi there, installer");
+  EXPECT_GT(shortText.cx, 0);
+  EXPECT_GT(longText.cx, shortText.cx * 3);
+  EXPECT_EQ(longText.cy, shortText.cy);
+  EXPECT_GE(shortText.cy, 16);  // 12 pt is 16 px of em, the line a little more
+
+  canvas.TextOut(4, 4, "Hi there");
+  const int red = CountPixels(bitmap, [](ui::TAlphaColor c) { return c == 0xFFFF0000; });
+  const int other = CountPixels(bitmap, [](ui::TAlphaColor c) {
+    return (c >> 24) != 0 && (ui::GreenOf(c) > 8 || ui::BlueOf(c) > 8);
+  });
+  EXPECT_GT(red, 20);
+  EXPECT_EQ(other, 0);  // antialiased text keeps its hue; only coverage varies
+}
+
+TEST_F(Canvas, BoldTextIsWiderThanRegular) {
+  TBitmap bitmap(1, 1);
+  TCanvas canvas(bitmap);
+  const int regular = canvas.TextWidth("Installation");
+  canvas.Font.SetStyle({.Bold = true});
+  EXPECT_GT(canvas.TextWidth("Installation"), regular);
+  canvas.Font.SetStyle({});
+  canvas.Font.SetHeight(24);
+  EXPECT_GT(canvas.TextWidth("Installation"), regular);
+}
+
+TEST_F(Canvas, SegoeUiResolvesToAnInstalledSansFamily) {
+  const std::string family = platform::ResolveFontFamily("Segoe UI");
+  EXPECT_FALSE(family.empty());
+  EXPECT_NE(family, "Segoe UI");
+  EXPECT_EQ(family.find("Serif"), std::string::npos) << family;
+}
+
+TEST_F(Canvas, PngLogoLoadsAsAPremultipliedBitmap) {
+  ui::TPicture picture;
+  picture.LoadFromFile(UI_TEST_LOGO);
+  EXPECT_EQ(picture.Width(), 96);
+  EXPECT_EQ(picture.Height(), 96);
+  int visible = 0;
+  bool premultiplied = true;
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 96; ++x) {
+      const ui::TPixel p = picture.Bitmap().Pixel(x, y);
+      visible += (p >> 24) != 0;
+      for (int shift : {16, 8, 0}) premultiplied &= ((p >> shift) & 0xFF) <= (p >> 24);
+    }
+  EXPECT_GT(visible, 96 * 96 / 10);
+  EXPECT_TRUE(premultiplied);
+}
+
+TEST_F(Canvas, PngOfOtherDataIsRejected) {
+  ui::TPicture picture;
+  try {
+    picture.LoadFromMemory("GIF89a....", 10);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Not a PNG picture");
+  }
+}
+
+}  // namespace
