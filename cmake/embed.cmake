@@ -37,3 +37,17 @@ function(vel_embed_data target)
     target_sources(${target} PRIVATE ${out}.S ${out}.cpp)
   endif()
 endfunction()
+
+# vel_embed_symbol(TARGET SYMBOL FILE): links FILE's bytes into TARGET (a library too) as the
+# symbols SYMBOL and SYMBOL_end, the same way on both systems.
+function(vel_embed_symbol target symbol file)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_${symbol}.S)
+  set(asm ".section .rodata\n.balign 16\n.global ${symbol}\n${symbol}:\n.incbin \"${file}\"\n"
+          ".global ${symbol}_end\n${symbol}_end:\n")
+  if(NOT WIN32)
+    string(APPEND asm ".section .note.GNU-stack,\"\",@progbits\n")
+  endif()
+  file(GENERATE OUTPUT ${out} CONTENT "${asm}")
+  set_source_files_properties(${out} PROPERTIES OBJECT_DEPENDS ${file})
+  target_sources(${target} PRIVATE ${out})
+endfunction()

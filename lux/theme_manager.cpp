@@ -1,6 +1,8 @@
 // The theme manager: system settings, resolved colour sets, the 100 ms monitor and window notification.
 #include "lux/theme_manager.h"
 
+#include "lux/icon_font.h"
+
 #include <algorithm>
 
 #include "ui/application.h"
@@ -15,9 +17,6 @@ constexpr std::string_view kPersonalizeKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize\\";
 constexpr std::string_view kDwmKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\DWM\\";
 constexpr TColor kDefaultAccent = 14120960;  // #0078D7
-
-// The installed-font list is not reachable from here yet; the older icon font is the safe answer.
-bool FluentIconsInstalled() { return false; }
 
 }  // namespace
 
@@ -81,7 +80,7 @@ void FXThemeManager::LoadColorSet(FXCompleteColorSets& ColorSet) const { ColorSe
 TColor FXThemeManager::GetThemePrimaryColor() const { return FDarkTheme ? 0 : 16777215; }
 
 void FXThemeManager::LoadFontSettings() {
-  FIconFont = FluentIconsInstalled() ? "Segoe Fluent Icons" : "Segoe MDL2 Assets";
+  FIconFont = IconFontFamily();
   FFormFont = "Segoe UI";
   FFormFontHeight = 22;
   FLargeFontHeight = -20;

@@ -1,6 +1,11 @@
 // The Linux canvas: cairo on the caller's pixel buffer, pango for text, fontconfig for font aliases.
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
+#include <pango/pangofc-fontmap.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -8,6 +13,7 @@
 #include <mutex>
 
 #include "platform/canvas.h"
+#include "platform/environment.h"
 
 namespace platform {
 namespace {
@@ -214,6 +220,46 @@ std::string ResolveFontFamily(const std::string& family) {
   FontDescription found(pango_font_describe(font.get()));
   const char* name = pango_font_description_get_family(found.get());
   return name ? name : "";
+}
+
+bool FontFamilyInstalled(const std::string& family) {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* fonts = FcFontList(FcConfigGetCurrent(), pattern, objects);
+  bool found = fonts && fonts->nfont > 0;
+  if (fonts) FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return found;
+}
+
+void RegisterPrivateFont(std::span<const std::uint8_t> data) {
+  // fontconfig takes fonts from files only: the data goes to a file of this user's, named for its
+  // contents so every process of the same build shares one.
+  std::uint64_t hash = 1469598103934665603ull;
+  for (std::uint8_t b : data) hash = (hash ^ b) * 1099511628211ull;
+  std::string runtime = GetEnv("XDG_RUNTIME_DIR");
+  std::filesystem::path folder = !runtime.empty() && access(runtime.c_str(), W_OK) == 0
+                                     ? std::filesystem::path(runtime) / "vel-fonts"
+                                     : std::filesystem::path("/tmp") / ("vel-fonts-" + std::to_string(geteuid()));
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  std::filesystem::path file = folder / (std::to_string(data.size()) + "-" + std::to_string(hash) + ".ttf");
+  if (!std::filesystem::exists(file, ec)) {
+    std::filesystem::path part = file;
+    part += "." + std::to_string(getpid());
+    {
+      std::ofstream out(part, std::ios::binary);
+      out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+      if (!out) throw std::runtime_error("Cannot write the font file " + part.string());
+    }
+    std::filesystem::rename(part, file, ec);
+  }
+  if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(file.c_str())))
+    throw std::runtime_error("The font " + file.string() + " cannot be used");
+  // pango keeps fontconfig's earlier answers until told that the fonts changed.
+  pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(FontMap()));
 }
 
 DecodedImage DecodePng(const void* data, std::size_t size) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,12 @@ std::unique_ptr<Canvas> CreateCanvas(const PixelBuffer& target);
 // The installed family text in `family` is drawn with after fontconfig's aliases ("Segoe UI" maps to
 // an installed sans family).
 std::string ResolveFontFamily(const std::string& family);
+
+// Whether the family is installed as itself, not only reached through an alias or a fallback.
+bool FontFamilyInstalled(const std::string& family);
+// Makes a font held in memory usable by this process's drawing, under the family the font names.
+// Throws std::runtime_error when the system refuses it.
+void RegisterPrivateFont(std::span<const std::uint8_t> data);
 
 struct DecodedImage {
   int width = 0;
