@@ -17,6 +17,10 @@ constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry 
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
+// Where a form is placed when it is shown: where its bounds say (poDesigned), or by a rule.
+enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+                       poMainFormCenter, poOwnerFormCenter };
+
 class TForm : public TWinControl, private platform::WindowInput {
  public:
   // The window comes from the seam's current backend.
@@ -36,6 +40,8 @@ class TForm : public TWinControl, private platform::WindowInput {
   void SetAlphaBlendValue(std::uint8_t value);
   bool StayOnTop() const { return stayOnTop_; }
   void SetStayOnTop(bool value);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition value) { position_ = value; }
   TFont Font;
 
   void Show();
@@ -78,6 +84,7 @@ class TForm : public TWinControl, private platform::WindowInput {
   void BoundsChanged(int oldWidth, int oldHeight) override;
 
  private:
+  TPosition position_ = TPosition::poDesigned;
   friend class TControl;
   void InvalidateForm() { dirty_ = true; }
   // A control is going away, hiding or being disabled: it lets go of the focus, capture and hover.

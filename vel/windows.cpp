@@ -3,6 +3,7 @@
 
 #include "platform/process.h"
 #include "platform/shortcut.h"
+#include "ui/forms.h"
 
 namespace vel {
 
@@ -30,6 +31,14 @@ bool IsAdministrator() { return platform::IsElevated(); }
 void CreateShortcut(const std::string& Target, const std::string& LinkFile, const std::string& Description,
                     const std::string& Arguments) {
   platform::CreateShortcut(Target, LinkFile, Description, Arguments);
+}
+
+void CenterFormOn(ui::TForm& Form, const ui::TForm& Owner, bool ShowIt) {
+  if (Form.Position() != ui::TPosition::poDesigned) Form.SetPosition(ui::TPosition::poDesigned);
+  // Halves truncate toward zero, as the system's integer division does.
+  Form.SetBounds(Owner.Left() + Owner.Width() / 2 - Form.Width() / 2, Owner.Top() + Owner.Height() / 2 - Form.Height() / 2,
+                 Form.Width(), Form.Height());
+  if (ShowIt) Form.Show();
 }
 
 int ParamCount() { return static_cast<int>(platform::Arguments().size()); }

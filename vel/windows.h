@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+class TForm;
+}
+
 namespace vel {
 
 struct TProcess {
@@ -31,6 +35,10 @@ void ShellRun(const std::string& FileName, bool Visible, const std::string& Para
 bool IsAdministrator();
 void CreateShortcut(const std::string& Target, const std::string& LinkFile,
                     const std::string& Description, const std::string& Arguments);
+
+// Places `Form` over the middle of `Owner` (switching it to explicit placement) and shows it (not
+// modally) when asked.
+void CenterFormOn(ui::TForm& Form, const ui::TForm& Owner, bool ShowIt);
 
 int ParamCount();
 // Parameter `Index` exactly as received (1-based; empty beyond the count).

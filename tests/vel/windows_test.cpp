@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "ui/forms.h"
 #include "vel/windows.h"
 
 using namespace vel;
@@ -63,4 +64,25 @@ TEST(ParametersTest, ReJoinedWithQuotesAroundSpaces) {
   EXPECT_EQ(r.exitCode, 0);
   // The probe's own first parameter is "params"; the one beyond the count is empty.
   EXPECT_EQ(r.output, "params -silent \"C:\\My Apps\" -user a/b\n[]\n");
+}
+
+TEST(CenterFormOnTest, PlacesTheFormOverTheMiddleOfItsOwner) {
+  ui::TForm owner(nullptr);
+  owner.SetBounds(100, 50, 400, 300);
+  ui::TForm form(nullptr);
+  form.SetBounds(0, 0, 201, 101);
+  form.SetPosition(ui::TPosition::poScreenCenter);
+  CenterFormOn(form, owner, false);
+  EXPECT_EQ(form.Left(), 100 + 200 - 100);
+  EXPECT_EQ(form.Top(), 50 + 150 - 50);
+  EXPECT_EQ(form.Width(), 201);
+  EXPECT_EQ(form.Position(), ui::TPosition::poDesigned);
+  EXPECT_FALSE(form.Visible());
+
+  // Halves truncate toward zero, also left of and above the screen's origin.
+  owner.SetBounds(-301, -7, 3, 5);
+  CenterFormOn(form, owner, true);
+  EXPECT_EQ(form.Left(), -301 + 1 - 100);
+  EXPECT_EQ(form.Top(), -7 + 2 - 50);
+  EXPECT_TRUE(form.Visible());
 }
