@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include "toggle_control.h"
+
 #include <cstdlib>
 #include <thread>
 
@@ -15,19 +17,7 @@ namespace {
 
 using namespace ui;
 
-struct TToggle : TCustomControl {
-  using TCustomControl::TCustomControl;
-  bool on = false;
-  void Click() override {
-    on = !on;
-    Invalidate();
-    TCustomControl::Click();
-  }
-  void Paint() override {
-    Canvas()->BrushColor = on ? 0xFF00C000 : 0xFFC00000;
-    Canvas()->FillRect(ClientRect());
-  }
-};
+using testsupport::TToggle;
 
 SDL_Window* WindowTitled(const char* title) {
   for (Uint32 id = 1; id < 64; ++id)

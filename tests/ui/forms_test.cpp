@@ -1,6 +1,8 @@
 // Forms on the headless window backend: presenting pixels, input changing a control, modal runs, closing.
 #include <gtest/gtest.h>
 
+#include "toggle_control.h"
+
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/forms.h"
@@ -16,20 +18,7 @@ ui::TAlphaColor ScreenColor(platform::HeadlessWindow& screen, int x, int y) {
   return ui::Unpremultiply(screen.ScreenPixel(x, y));
 }
 
-// Paints itself green once clicked, red before.
-struct TToggle : TCustomControl {
-  using TCustomControl::TCustomControl;
-  bool on = false;
-  void Click() override {
-    on = !on;
-    Invalidate();
-    TCustomControl::Click();
-  }
-  void Paint() override {
-    Canvas()->BrushColor = on ? 0xFF00C000 : 0xFFC00000;
-    Canvas()->FillRect(ClientRect());
-  }
-};
+using testsupport::TToggle;
 
 struct TSquare : TGraphicControl {
   using TGraphicControl::TGraphicControl;
