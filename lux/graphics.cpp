@@ -47,11 +47,18 @@ struct TTextFormat {
   THorz Horz = THorz::Left;
   TVert Vert = TVert::Top;
   bool NoClip = false;
+  bool SingleLine = false;
 };
+
+// A single-line call draws line breaks as nothing instead of breaking there.
+std::string OnOneLine(std::string Text) {
+  std::erase_if(Text, [](char c) { return c == '\r' || c == '\n'; });
+  return Text;
+}
 
 // One line placed in Rect the way the platform's text call places it.
 void DrawLineInRect(ui::TCanvas& Canvas, const TRect& Rect, const std::string& Text, const TTextFormat& Format) {
-  const std::string shown = WithoutMnemonics(Text);
+  const std::string shown = WithoutMnemonics(Format.SingleLine ? OnOneLine(Text) : Text);
   const ui::TSize size = Canvas.TextExtent(shown);
   std::int32_t x = Rect.Left;
   std::int32_t y = Rect.Top;
@@ -112,7 +119,7 @@ std::vector<TRect> GetDrawModeRects(const TRect& Rect, std::int32_t GW, std::int
     case TDrawMode::CenterFit: rects.push_back(Centered(Rect, Proportional(Rect, GW, GH, false), 2)); break;
     case TDrawMode::Normal: rects.push_back({Rect.Left, Rect.Top, Rect.Left + GW, Rect.Top + GH}); break;
     case TDrawMode::Tile: {
-      // The bounds compare with the width and height, not Right and Bottom, as the placement always has.
+      // The loops stop at the width and height rather than at Right and Bottom: callers place at the origin.
       std::int32_t y = Rect.Top;
       do {
         std::int32_t x = Rect.Left;
@@ -136,7 +143,42 @@ std::vector<TRect> GetDrawModeRects(const TRect& Rect, const ui::TBitmap& Graphi
 
 void DrawGraphicInRect(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Graphic, TDrawMode Mode,
                        std::int32_t Inset) {
-  for (const TRect& r : GetDrawModeRects(Rect, Graphic, Mode, Inset)) Canvas.StretchDraw(r, Graphic);
+  for (const TRect& r : GetDrawModeRects(Rect, Graphic, Mode, Inset)) StretchDraw(Canvas, r, &Graphic, 255);
+}
+
+void DrawInvert(const ui::TBitmap& Bitmap, ui::TBitmap& Target, const TRect& Rect) {
+  const std::int32_t left = std::max(Rect.Left, 0), top = std::max(Rect.Top, 0);
+  const std::int32_t right = std::min({Rect.Right, Target.Width(), Rect.Left + Bitmap.Width()});
+  const std::int32_t bottom = std::min({Rect.Bottom, Target.Height(), Rect.Top + Bitmap.Height()});
+  for (std::int32_t y = top; y < bottom; ++y)
+    for (std::int32_t x = left; x < right; ++x)
+      Target.SetPixel(x, y, Target.Pixel(x, y) ^ Bitmap.Pixel(x - Rect.Left, y - Rect.Top));
+}
+
+void DrawInvert(const ui::TBitmap& Bitmap, ui::TCanvas& Canvas, const TRect& Rect) {
+  DrawInvert(Bitmap, Canvas.Target(), Rect);
+}
+
+void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Bitmap, std::uint8_t Opacity,
+                     bool /*HighQuality: the seam always scales with its smooth filter*/) {
+  if (Bitmap.Empty()) return;
+  Canvas.StretchDraw(Rect, Bitmap, Opacity / 255.0);
+}
+
+void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const FXBitmap24& Bitmap, std::uint8_t Opacity,
+                     bool HighQuality) {
+  if (Bitmap.Width <= 0 || Bitmap.Height <= 0) return;
+  ui::TBitmap opaque(Bitmap.Width, Bitmap.Height);
+  for (std::int32_t y = 0; y < Bitmap.Height; ++y)
+    for (std::int32_t x = 0; x < Bitmap.Width; ++x) {
+      const std::uint8_t* p = Bitmap.Pixel(x, y);
+      opaque.SetPixel(x, y, 0xFF000000u | (ui::TPixel(p[2]) << 16) | (ui::TPixel(p[1]) << 8) | p[0]);
+    }
+  DrawHighQuality(Canvas, Rect, opaque, Opacity, HighQuality);
+}
+
+void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap* Graphic, std::uint8_t Opacity) {
+  if (Graphic) DrawHighQuality(Canvas, Rect, *Graphic, Opacity, true);
 }
 
 std::vector<std::string> SplitBySeparators(const std::string& Text, const std::vector<std::string>& Separators) {
@@ -210,6 +252,7 @@ void DrawTextRect(ui::TCanvas& Canvas, TRect Rect, const std::string& Text, FXTe
   Flags = WithAutoWrap(Canvas, Rect, Text, Flags);
   if (!Flags.Contains(FXTextFlag::WordWrap)) {
     TTextFormat format = HorizontalFormat(Flags);
+    format.SingleLine = true;
     if (Flags.Contains(FXTextFlag::VerticalCenter)) format.Vert = TVert::Center;
     if (Flags.Contains(FXTextFlag::Bottom)) format.Vert = TVert::Bottom;
     DrawLineInRect(Canvas, Rect, Text, format);
@@ -301,6 +344,8 @@ void GaussianBlur(FXBitmap24& Bitmap, double Radius) {
   // A column is blurred in place through its row stride.
   for (std::int32_t x = 0; x < Bitmap.Width; ++x) BlurRow(kernel, Bitmap.Pixel(x, 0), Bitmap.Height, Bitmap.Width * 3);
 }
+
+void GaussianBlur(ui::TBitmap&, double) { throw std::invalid_argument("GaussianBlur only works for 24-bit bitmaps"); }
 
 ui::TSize FastBlurCopySize(std::int32_t Width, std::int32_t Height, std::int32_t Downscale) {
   const std::int32_t f = std::max(Downscale, 1);

@@ -23,6 +23,34 @@ std::vector<TRect> GetDrawModeRects(const TRect& Rect, const ui::TBitmap& Graphi
 void DrawGraphicInRect(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Graphic, TDrawMode Mode,
                        std::int32_t Inset);
 
+// Blue, green, red bytes per pixel, rows packed top-down: the blur works on colour without alpha.
+struct FXBitmap24 {
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  std::vector<std::uint8_t> Bits;
+
+  FXBitmap24() = default;
+  FXBitmap24(std::int32_t AWidth, std::int32_t AHeight)
+      : Width(AWidth), Height(AHeight), Bits(static_cast<std::size_t>(AWidth) * AHeight * 3) {}
+  std::uint8_t* Pixel(std::int32_t X, std::int32_t Y) { return Bits.data() + (static_cast<std::size_t>(Y) * Width + X) * 3; }
+  const std::uint8_t* Pixel(std::int32_t X, std::int32_t Y) const {
+    return Bits.data() + (static_cast<std::size_t>(Y) * Width + X) * 3;
+  }
+};
+
+// Every pixel of Rect on the target becomes itself XOR the bitmap's pixel at the same offset from the
+// bitmap's top-left, as a caret or selection is drawn and then erased by drawing it again.
+void DrawInvert(const ui::TBitmap& Bitmap, ui::TBitmap& Target, const TRect& Rect);
+void DrawInvert(const ui::TBitmap& Bitmap, ui::TCanvas& Canvas, const TRect& Rect);
+
+// The bitmap scaled into Rect with its alpha multiplied by Opacity; a 24-bit bitmap draws opaque.
+void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Bitmap, std::uint8_t Opacity,
+                     bool HighQuality);
+void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const FXBitmap24& Bitmap, std::uint8_t Opacity,
+                     bool HighQuality);
+// Nothing for an absent graphic.
+void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap* Graphic, std::uint8_t Opacity);
+
 std::vector<std::string> SplitBySeparators(const std::string& Text, const std::vector<std::string>& Separators);
 
 // Measures a text's width in pixels; lets the wrapping rules run without a drawing backend.
@@ -39,21 +67,6 @@ TRect GetTextRect(ui::TCanvas& Canvas, TRect Rect, const std::string& Text, FXTe
 std::int32_t GetMaxFontHeight(ui::TCanvas& Canvas, const std::string& Text, std::int32_t MaxWidth,
                               std::int32_t MaxHeight);
 
-// Blue, green, red bytes per pixel, rows packed top-down: the blur works on colour without alpha.
-struct FXBitmap24 {
-  std::int32_t Width = 0;
-  std::int32_t Height = 0;
-  std::vector<std::uint8_t> Bits;
-
-  FXBitmap24() = default;
-  FXBitmap24(std::int32_t AWidth, std::int32_t AHeight)
-      : Width(AWidth), Height(AHeight), Bits(static_cast<std::size_t>(AWidth) * AHeight * 3) {}
-  std::uint8_t* Pixel(std::int32_t X, std::int32_t Y) { return Bits.data() + (static_cast<std::size_t>(Y) * Width + X) * 3; }
-  const std::uint8_t* Pixel(std::int32_t X, std::int32_t Y) const {
-    return Bits.data() + (static_cast<std::size_t>(Y) * Width + X) * 3;
-  }
-};
-
 struct FXGaussianKernel {
   std::int32_t Size = 0;  // 1..50; only Weights[50 - Size .. 50 + Size] are used
   std::array<float, 101> Weights{};
@@ -64,6 +77,8 @@ FXGaussianKernel MakeGaussianKernel(double Radius, double MaxData = 255, double 
 // Blurs Count pixels of three bytes each, Step bytes apart, in place.
 void BlurRow(const FXGaussianKernel& Kernel, std::uint8_t* Pixels, std::int32_t Count, std::int32_t Step = 3);
 void GaussianBlur(FXBitmap24& Bitmap, double Radius);
+// The toolkit's bitmaps carry alpha, which the blur cannot keep: always throws std::invalid_argument.
+void GaussianBlur(ui::TBitmap& Bitmap, double Radius);
 // The size of the copy FastBlur blurs.
 ui::TSize FastBlurCopySize(std::int32_t Width, std::int32_t Height, std::int32_t Downscale);
 // Blurs a copy shrunk by Downscale (at least 4 x 4) and scales it back over the whole bitmap, opaque.
