@@ -130,8 +130,10 @@ void TControl::SetEnabled(bool value) {
   if (value == enabled_) return;
   if (TForm* form = ParentForm(); !value && form && form != this) form->ControlGoing(this);
   enabled_ = value;
-  Invalidate();
+  EnabledChanged();
 }
+
+void TControl::EnabledChanged() { Invalidate(); }
 
 bool TControl::Showing() const {
   for (const TControl* c = this; c; c = c->parent_)

@@ -167,6 +167,8 @@ class TControl : public TComponent {
   virtual void BoundsChanged(int oldWidth, int oldHeight);
   // Paints the control on `canvas`, already moved to its client origin and clipped to it.
   virtual void PaintControl(TCanvas& canvas);
+  // Enabled has just changed; the toolkit repaints, and controls whose look follows it re-resolve it.
+  virtual void EnabledChanged();
   void RequestRealign();
 
  private:
