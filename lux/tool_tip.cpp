@@ -1,0 +1,68 @@
+// The tooltip windows' measurement, painting and theme colours.
+#include "lux/tool_tip.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lux/colors.h"
+#include "lux/gdi.h"
+#include "lux/graphics.h"
+#include "lux/theme_manager.h"
+#include "ui/bitmap.h"
+
+namespace lux {
+
+FXCustomTooltip::FXCustomTooltip(ui::TComponent* aOwner) : ui::TCustomControl(aOwner) {
+  font_.SetName("Segoe UI");
+  font_.SetSize(8);
+}
+
+TRect FXCustomTooltip::CalcHintRect(std::int32_t MaxWidth, const std::string& AHint, const void*) {
+  // Measuring needs a canvas even when the window has none yet; a one-pixel scratch bitmap serves.
+  ui::TBitmap scratch(1, 1);
+  ui::TCanvas canvas(scratch);
+  canvas.Font = font_;
+  TRect measured{0, 0, 0, 0};
+  if (!AHint.empty()) {
+    // Like a calculate-only measurement: as wide as the widest wrapped line, as high as all lines.
+    const std::vector<std::string> lines = WrapTextLines(canvas, AHint, TRect{0, 0, MaxWidth, 0});
+    for (const std::string& line : lines) {
+      measured.Right = std::max(measured.Right, canvas.TextWidth(line));
+      measured.Bottom += LineHeight(canvas, line);
+    }
+  }
+  measured.Right += 2 * (TextMarginX + BorderThickness);
+  measured.Bottom += 2 * (TextMarginY + BorderThickness);
+  return measured;
+}
+
+void FXCustomTooltip::Paint() {
+  ui::TCanvas& canvas = *Canvas();
+  const std::int32_t w = Width(), h = Height(), t = BorderThickness;
+  canvas.BrushColor = MakeARGB(BackColor, 255);
+  canvas.FillRect(TRect{0, 0, w, h});
+  DrawBorder(canvas, TRect{0, 0, w, h}, BorderColor, BorderThickness, 5);
+  // The window's own hint property holds the text it shows, as a hint window's caption would.
+  canvas.Font = font_;
+  canvas.Font.SetColor(MakeARGB(ContrastTextColor(BackColor), 255));
+  DrawTextRect(canvas, TRect{TextMarginX + t, TextMarginY + t, w - TextMarginX - t, h - TextMarginY - t}, Hint(),
+               {FXTextFlag::WordWrap, FXTextFlag::VerticalCenter, FXTextFlag::TrimDots, FXTextFlag::HotkeyChars});
+}
+
+FXLightTooltip::FXLightTooltip(ui::TComponent* aOwner) : FXCustomTooltip(aOwner) { ApplyColor(); }
+
+void FXLightTooltip::ApplyColor() {
+  const FXCompleteColorSets& colors = *ThemeManager().FSystemToolTip;
+  BackColor = colors.LightBackGround();
+  BorderColor = colors.LightBackGroundInterior();
+}
+
+FXDarkTooltip::FXDarkTooltip(ui::TComponent* aOwner) : FXCustomTooltip(aOwner) { ApplyColor(); }
+
+void FXDarkTooltip::ApplyColor() {
+  const FXCompleteColorSets& colors = *ThemeManager().FSystemToolTip;
+  BackColor = colors.DarkBackGround();
+  BorderColor = colors.DarkBackGroundInterior();
+}
+
+}  // namespace lux
