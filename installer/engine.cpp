@@ -110,12 +110,14 @@ void RunInstallStep(std::int32_t Step) {
         Guarded([&] {
           WriteWholeFile(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) + UninstallerFileName,
                          uninstaller, true);
+          WrittenBesides.push_back(UninstallerFileName);
         });
       }
       Guarded([] {
         if (InstallFailed) return;  // the uninstaller could not be written: still unpublished
         if (InstallOptions.AddRecordToRegistry) WriteRegistryRecord();
         WriteInstallReport(InstallOptions.InstallPath);
+        WrittenBesides.push_back(ReportFileName);
       });
       break;
     }

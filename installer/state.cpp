@@ -21,6 +21,7 @@ std::string CaptionSuffix;
 std::string TempFolder;
 vel::TProcess FoundProcess;
 std::vector<std::string> WrittenFiles;
+std::vector<std::string> WrittenBesides;
 
 const vel::TVersionRec InstallerVersion(1, 8, 0, 0);
 const vel::TVersionRec ReportVersion(1, 0, 0, 0);
@@ -104,6 +105,7 @@ void ResetState() {
   TempFolder.clear();
   FoundProcess = {};
   WrittenFiles.clear();
+  WrittenBesides.clear();
 }
 
 }  // namespace installer

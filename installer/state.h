@@ -77,6 +77,8 @@ extern vel::TProcess FoundProcess;
 // What the extraction wrote, relative to the install folder: the report lists it for the uninstaller,
 // and the clean-up of a failed installation removes exactly it.
 extern std::vector<std::string> WrittenFiles;
+// The uninstaller and the report, when this run wrote them (they may be an earlier installation's).
+extern std::vector<std::string> WrittenBesides;
 
 extern const vel::TVersionRec InstallerVersion;
 extern const vel::TVersionRec ReportVersion;

@@ -39,9 +39,6 @@ constexpr TCheckBinding kSettingsChecks[] = {
     {"Create_StartMenu", &TInstallOptions::CreateStartMenu},
 };
 
-// The files a step writes whole beside the application, outside the archive's list.
-const char* const kFilesBesides[] = {UninstallerFileName, ReportFileName};
-
 class TFrozenDrawing {
  public:
   explicit TFrozenDrawing(TWizardView& view) : view_(view) { view_.FreezeDrawing(); }
@@ -52,14 +49,6 @@ class TFrozenDrawing {
  private:
   TWizardView& view_;
 };
-
-// When the file was last written, none when it is missing.
-std::optional<fs::file_time_type> WriteTime(const fs::path& file) {
-  std::error_code ec;
-  fs::file_time_type time = fs::last_write_time(file, ec);
-  if (ec) return std::nullopt;
-  return time;
-}
 
 bool RefuseFolder(const std::string& Text) {
   MessageDialog("Invalid Path", Text, TDialogButtons::OK);
@@ -199,23 +188,12 @@ void TWizard::InstallTickTimer() {
 }
 
 void TWizard::RunStep(std::int32_t Step) {
-  // The uninstaller and the report may be an earlier installation's; they become this run's only
-  // when a step writes them, which shows in their time of writing.
-  std::vector<std::pair<std::string, std::optional<fs::file_time_type>>> besides;
-  const std::string& path = InstallOptions.InstallPath;
-  const std::string folder = path.empty() ? std::string() : vel::IncludeTrailingPathDelimiter(path);
-  if (!folder.empty())
-    for (const char* name : kFilesBesides) besides.emplace_back(name, WriteTime(platform::ToPath(folder + name)));
   try {
     RunInstallStep(Step);
   } catch (const std::exception&) {
     // The step did not finish: the installation failed, whatever the error report says about it.
     InstallFailed = true;
     throw;
-  }
-  for (const auto& [name, before] : besides) {
-    std::optional<fs::file_time_type> after = WriteTime(platform::ToPath(folder + name));
-    if (after && after != before) ownFiles_.insert(name);
   }
 }
 
@@ -237,7 +215,7 @@ void TWizard::DeleteTemporaryFiles() {
   if (vel::DirectoryExists(InstallOptions.InstallPath)) {
     const fs::path root = platform::ToPath(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath)).parent_path();
     std::vector<std::string> files = WrittenFiles;
-    files.insert(files.end(), ownFiles_.begin(), ownFiles_.end());
+    files.insert(files.end(), WrittenBesides.begin(), WrittenBesides.end());
     std::set<fs::path> folders{root};
     for (const std::string& file : files) {
       fs::path path = root / platform::ToPath(file);
