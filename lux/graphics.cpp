@@ -181,6 +181,77 @@ void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap* Grap
   if (Graphic) DrawHighQuality(Canvas, Rect, *Graphic, Opacity, true);
 }
 
+void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TPicture* Graphic, std::uint8_t Opacity) {
+  if (!Graphic) return;
+  if (Opacity == 255) {
+    StretchDraw(Canvas, Rect, &Graphic->Bitmap(), Opacity);
+    return;
+  }
+  ui::TBitmap bitmap;
+  AssignPng(bitmap, *Graphic, true);
+  StretchDraw(Canvas, Rect, &bitmap, Opacity);
+}
+
+namespace {
+
+// Alpha that lies between opaque and clear somewhere, as opposed to none or a colour key.
+bool PartialTransparency(const ui::TPicture& Png) {
+  switch (Png.ColorType()) {
+    case ui::TPngColorType::TrueColorAlpha:
+    case ui::TPngColorType::GreyAlpha: return true;
+    case ui::TPngColorType::Palette:
+      return std::any_of(Png.Transparency().begin(), Png.Transparency().end(),
+                         [](std::uint8_t a) { return a != 0 && a != 255; });
+    default: return false;
+  }
+}
+
+}  // namespace
+
+void AssignPng(ui::TBitmap& Bitmap, const ui::TPicture& Png, bool Premultiplied) {
+  if (Png.BitDepth() != 8 || !PartialTransparency(Png) || !Png.Samples(0)) {
+    Bitmap = Png.Bitmap();
+    return;
+  }
+  Bitmap.SetSize(Png.Width(), Png.Height());
+  Bitmap.SetAlphaFormat(Premultiplied ? ui::TAlphaFormat::Premultiplied : ui::TAlphaFormat::Straight);
+  const std::vector<ui::TAlphaColor>& palette = Png.Palette();
+  const std::vector<std::uint8_t>& transparency = Png.Transparency();
+  for (std::int32_t y = 0; y < Png.Height(); ++y) {
+    const std::uint8_t* s = Png.Samples(y);
+    for (std::int32_t x = 0; x < Png.Width(); ++x) {
+      std::uint32_t r, g, b, a;
+      switch (Png.ColorType()) {
+        case ui::TPngColorType::Palette: {
+          const std::uint8_t index = s[x];
+          const ui::TAlphaColor entry = index < palette.size() ? palette[index] : 0;
+          r = ui::RedOf(entry), g = ui::GreenOf(entry), b = ui::BlueOf(entry);
+          a = index < transparency.size() ? transparency[index] : 255;
+          break;
+        }
+        case ui::TPngColorType::GreyAlpha:
+          r = g = b = s[2 * x];
+          a = s[2 * x + 1];
+          break;
+        default:
+          r = s[4 * x], g = s[4 * x + 1], b = s[4 * x + 2], a = s[4 * x + 3];
+          break;
+      }
+      if (Premultiplied) {
+        r = r * a / 255;
+        g = g * a / 255;
+        b = b * a / 255;
+      }
+      Bitmap.SetPixel(x, y, (a << 24) | (r << 16) | (g << 8) | b);
+    }
+  }
+}
+
+void ResetTimer(ui::TTimer& Timer) {
+  Timer.SetEnabled(false);
+  Timer.SetEnabled(true);
+}
+
 std::vector<std::string> SplitBySeparators(const std::string& Text, const std::vector<std::string>& Separators) {
   std::vector<std::string> pieces;
   std::size_t start = 0;

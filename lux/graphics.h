@@ -10,6 +10,8 @@
 #include "lux/types.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
+#include "ui/picture.h"
+#include "ui/timer.h"
 
 namespace lux {
 
@@ -50,6 +52,16 @@ void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const FXBitmap24& B
                      bool HighQuality);
 // Nothing for an absent graphic.
 void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap* Graphic, std::uint8_t Opacity);
+// Below full opacity the picture is drawn from a premultiplied AssignPng copy.
+void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TPicture* Graphic, std::uint8_t Opacity);
+
+// A picture with partial transparency and 8 bits per sample is converted from the file's own samples:
+// each colour channel becomes value * alpha div 255 when Premultiplied, else stays straight (and the
+// bitmap says so). Any other picture comes as decoded; an empty one leaves a 0 x 0 bitmap.
+void AssignPng(ui::TBitmap& Bitmap, const ui::TPicture& Png, bool Premultiplied);
+
+// Disables the timer, then enables it, so that a full interval starts again.
+void ResetTimer(ui::TTimer& Timer);
 
 std::vector<std::string> SplitBySeparators(const std::string& Text, const std::vector<std::string>& Separators);
 

@@ -52,6 +52,15 @@ void TBitmap::SetSize(int width, int height) {
   pixels_.assign(static_cast<std::size_t>(width) * height, 0);
 }
 
+TBitmap TBitmap::Premultiplied() const {
+  TBitmap copy = *this;
+  if (alphaFormat_ == TAlphaFormat::Straight) {
+    for (TPixel& p : copy.pixels_) p = Premultiply(p);
+    copy.alphaFormat_ = TAlphaFormat::Premultiplied;
+  }
+  return copy;
+}
+
 void TBitmap::Fill(TAlphaColor color) { std::fill(pixels_.begin(), pixels_.end(), Premultiply(color)); }
 
 void TBitmap::FillRect(const TRect& rect, TAlphaColor color) {
@@ -70,6 +79,10 @@ void TBitmap::CopyFrom(const TBitmap& source, int x, int y) {
 }
 
 void TBitmap::Draw(const TBitmap& source, int x, int y, std::uint8_t opacity) {
+  if (source.alphaFormat_ == TAlphaFormat::Straight) {
+    Draw(source.Premultiplied(), x, y, opacity);
+    return;
+  }
   TOverlap o;
   if (opacity == 0 || !Overlap(*this, source, x, y, o)) return;
   for (int row = 0; row < o.h; ++row) {

@@ -15,6 +15,10 @@ using TPixel = std::uint32_t;
 TPixel Premultiply(TAlphaColor color);
 TAlphaColor Unpremultiply(TPixel pixel);
 
+// What a bitmap's colour channels hold. Everything the toolkit paints is premultiplied; a straight
+// bitmap holds colours as a file stores them and is premultiplied on the way whenever it is drawn.
+enum class TAlphaFormat { Premultiplied, Straight };
+
 class TBitmap {
  public:
   TBitmap() = default;
@@ -29,6 +33,11 @@ class TBitmap {
 
   // Resizing discards the content: the new buffer is fully transparent.
   void SetSize(int width, int height);
+  TAlphaFormat AlphaFormat() const { return alphaFormat_; }
+  // Only says how to read the words; the pixels stay as they are.
+  void SetAlphaFormat(TAlphaFormat value) { alphaFormat_ = value; }
+  // A premultiplied copy, for drawing a straight bitmap.
+  TBitmap Premultiplied() const;
 
   std::uint8_t* Bits() { return reinterpret_cast<std::uint8_t*>(pixels_.data()); }
   const std::uint8_t* Bits() const { return reinterpret_cast<const std::uint8_t*>(pixels_.data()); }
@@ -38,7 +47,9 @@ class TBitmap {
   TPixel Pixel(int x, int y) const { return ScanLine(y)[x]; }
   void SetPixel(int x, int y, TPixel pixel) { ScanLine(y)[x] = pixel; }
   // The straight colour at a point, for tests and colour pickers.
-  TAlphaColor Color(int x, int y) const { return Unpremultiply(Pixel(x, y)); }
+  TAlphaColor Color(int x, int y) const {
+    return alphaFormat_ == TAlphaFormat::Straight ? Pixel(x, y) : Unpremultiply(Pixel(x, y));
+  }
 
   void Fill(TAlphaColor color);
   void FillRect(const TRect& rect, TAlphaColor color);
@@ -50,6 +61,7 @@ class TBitmap {
  private:
   int width_ = 0;
   int height_ = 0;
+  TAlphaFormat alphaFormat_ = TAlphaFormat::Premultiplied;
   std::vector<TPixel> pixels_;
 };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,8 @@
 #include "lux/gdi.h"
 #include "lux/graphics.h"
 #include "platform/canvas.h"
+#include "png_writer.h"
+#include "ui/application.h"
 
 namespace {
 
@@ -344,8 +347,110 @@ TEST_F(Drawing, HighQualityDrawingScalesWithOpacityAndTwentyFourBitIsOpaque) {
   green.Pixel(0, 0)[1] = 255;
   lux::DrawHighQuality(canvas, {10, 0, 20, 10}, green, 255, false);
   EXPECT_EQ(target.Color(15, 5), 0xFF00FF00u);
-  lux::StretchDraw(canvas, {0, 0, 20, 10}, nullptr, 255);
+  lux::StretchDraw(canvas, {0, 0, 20, 10}, static_cast<const TBitmap*>(nullptr), 255);
   EXPECT_EQ(target.Color(15, 5), 0xFF00FF00u);
+}
+
+ui::TPicture LoadPng(const testsupport::TPngFile& file) {
+  const std::vector<std::uint8_t> data = testsupport::WritePng(file);
+  ui::TPicture picture;
+  picture.LoadFromMemory(data.data(), data.size());
+  return picture;
+}
+
+// One pixel per case where truncating and rounding differ (130 * 100 / 255 = 50.98), so a conversion
+// that took the decoder's rounded pixels instead of the file's samples shows.
+TEST_F(Drawing, AssignPngFollowsTheColourTypeAndPremultipliesByTruncating) {
+  const std::vector<std::uint8_t> palette{10, 20, 30, 130, 7, 255, 1, 2, 3};
+  struct Case {
+    const char* name;
+    testsupport::TPngFile file;
+    ui::TPixel premultiplied, straight;  // 0 straight: the picture comes as decoded either way
+  } cases[] = {
+      {"RGBA", {1, 1, 6, 8, false, {130, 7, 255, 100}, {}, {}}, 0x64320264, 0x648207FF},
+      {"RGBA interlaced", {1, 1, 6, 8, true, {130, 7, 255, 100}, {}, {}}, 0x64320264, 0x648207FF},
+      {"grey + alpha", {1, 1, 4, 8, false, {130, 100}, {}, {}}, 0x64323232, 0x64828282},
+      {"palette, translucent entry", {1, 1, 3, 8, false, {1}, palette, {0, 100}}, 0x64320264, 0x648207FF},
+      {"palette, clear entry", {1, 1, 3, 8, false, {0}, palette, {0, 100}}, 0x00000000, 0x000A141E},
+      {"palette, entry past tRNS", {1, 1, 3, 8, false, {2}, palette, {0, 100}}, 0xFF010203, 0xFF010203},
+      {"palette, on/off alpha only", {1, 1, 3, 8, false, {1}, palette, {0, 255}}, 0xFF8207FF, 0},
+      {"RGB", {1, 1, 2, 8, false, {130, 7, 255}, {}, {}}, 0xFF8207FF, 0},
+      {"RGBA 16-bit", {1, 1, 6, 16, false, {130, 0, 7, 0, 255, 0, 100, 0}, {}, {}}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ui::TPicture png = LoadPng(c.file);
+    for (bool premultiplied : {true, false}) {
+      TBitmap bitmap(5, 5);
+      lux::AssignPng(bitmap, png, premultiplied);
+      ASSERT_EQ(bitmap.Width(), 1);
+      ASSERT_EQ(bitmap.Height(), 1);
+      const bool asDecoded = premultiplied ? c.premultiplied == 0 : c.straight == 0;
+      const ui::TPixel expected = asDecoded ? png.Bitmap().Pixel(0, 0) : premultiplied ? c.premultiplied : c.straight;
+      EXPECT_EQ(bitmap.Pixel(0, 0), expected) << std::hex << bitmap.Pixel(0, 0) << " premultiplied " << premultiplied;
+      EXPECT_EQ(bitmap.AlphaFormat(), premultiplied || asDecoded ? ui::TAlphaFormat::Premultiplied : ui::TAlphaFormat::Straight);
+    }
+  }
+
+  TBitmap bitmap(5, 5);
+  lux::AssignPng(bitmap, ui::TPicture{}, true);
+  EXPECT_EQ(bitmap.Width(), 0);
+  EXPECT_EQ(bitmap.Height(), 0);
+}
+
+TEST_F(Drawing, StretchDrawOfAPictureScalesAndFadesIt) {
+  testsupport::TPngFile file{2, 1, 6, 8, false, {255, 0, 0, 255, 0, 0, 255, 128}, {}, {}};  // red, half-clear blue
+  const ui::TPicture png = LoadPng(file);
+  struct Case {
+    std::uint8_t opacity;
+    ui::TAlphaColor left, right;  // over white, at the middle of each half of a 40 x 10 stretch
+  } cases[] = {
+      {255, 0xFFFF0000, 0xFF7F7FFF},
+      {128, 0xFFFF7F7F, 0xFFBFBFFF},
+      {0, 0xFFFFFFFF, 0xFFFFFFFF},
+  };
+  for (const Case& c : cases) {
+    TBitmap target(40, 10);
+    target.Fill(0xFFFFFFFF);
+    TCanvas canvas(target);
+    lux::StretchDraw(canvas, {0, 0, 40, 10}, &png, c.opacity);
+    for (auto [x, expected] : {std::pair{5, c.left}, std::pair{35, c.right}}) {
+      const ui::TAlphaColor got = target.Color(x, 5);
+      for (int shift : {16, 8, 0})
+        EXPECT_NEAR(int((got >> shift) & 0xFF), int((expected >> shift) & 0xFF), 3)
+            << std::hex << got << " at " << std::dec << x << " opacity " << int(c.opacity);
+    }
+  }
+  TBitmap target(4, 4);
+  TCanvas canvas(target);
+  lux::StretchDraw(canvas, {0, 0, 4, 4}, static_cast<const ui::TPicture*>(nullptr), 128);
+  EXPECT_EQ(target.Pixel(1, 1), 0u);
+}
+
+// The loop never ticks a timer before its interval has passed since it was (re)started, so the
+// first tick after a reset lies a full interval after it; without the reset it would come sooner.
+TEST(ResetTimer, StartsAFullIntervalAgainAndEnablesTheTimer) {
+  using Clock = std::chrono::steady_clock;
+  using namespace std::chrono_literals;
+  ui::TApplication app;
+  ui::TTimer timer(app), resetter(app);
+  timer.SetInterval(150);
+  resetter.SetInterval(100);
+  Clock::time_point resetAt{}, tickAt{};
+  resetter.OnTimer = [&] {
+    resetter.SetEnabled(false);
+    resetAt = Clock::now();  // before the reset, so the difference below can only be larger
+    lux::ResetTimer(timer);
+  };
+  timer.OnTimer = [&] {
+    if (resetAt != Clock::time_point{}) tickAt = Clock::now();
+  };
+  ASSERT_TRUE(app.RunUntil([&] { return tickAt != Clock::time_point{}; }, 5s));
+  EXPECT_GE(tickAt - resetAt, 150ms);
+
+  timer.SetEnabled(false);
+  lux::ResetTimer(timer);
+  EXPECT_TRUE(timer.Enabled());
 }
 
 class Text : public Drawing {

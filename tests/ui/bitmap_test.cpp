@@ -85,4 +85,18 @@ TEST(Bitmap, DrawBlendsSourceOverWithOpacity) {
   }
 }
 
+TEST(Bitmap, StraightBitmapReadsAndBlendsAsItsPremultipliedCopy) {
+  TBitmap straight(1, 1);
+  straight.SetAlphaFormat(ui::TAlphaFormat::Straight);
+  straight.SetPixel(0, 0, 0x80FF8000);
+  EXPECT_EQ(straight.Color(0, 0), 0x80FF8000u);
+  const TBitmap copy = straight.Premultiplied();
+  EXPECT_EQ(copy.AlphaFormat(), ui::TAlphaFormat::Premultiplied);
+  EXPECT_EQ(copy.Pixel(0, 0), 0x80804000u);
+  TBitmap target(1, 1);
+  target.Fill(0xFF000000);
+  target.Draw(straight, 0, 0);
+  EXPECT_EQ(target.Pixel(0, 0), 0xFF804000u);
+}
+
 }  // namespace

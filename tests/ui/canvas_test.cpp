@@ -1,9 +1,12 @@
 // Painting on bitmaps through the canvas: shapes, antialiasing, clipping, images, text, fonts, PNG.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/canvas.h"
+#include "png_writer.h"
 #include "ui/canvas.h"
 #include "ui/picture.h"
 
@@ -179,6 +182,40 @@ TEST_F(Canvas, PngLogoLoadsAsAPremultipliedBitmap) {
     }
   EXPECT_GT(visible, 96 * 96 / 10);
   EXPECT_TRUE(premultiplied);
+}
+
+TEST_F(Canvas, PngSamplesAreUnfilteredAndDeinterlacedAsTheFileHoldsThem) {
+  testsupport::TPngFile file;
+  file.width = 11;  // every interlace pass holds pixels, and rows outgrow one filter cycle
+  file.height = 10;
+  for (int i = 0; i < file.width * file.height * 4; ++i) file.samples.push_back(static_cast<std::uint8_t>(i * 37 + i / 7));
+  for (bool interlaced : {false, true}) {
+    file.interlaced = interlaced;
+    const std::vector<std::uint8_t> png = testsupport::WritePng(file);
+    ui::TPicture picture;
+    picture.LoadFromMemory(png.data(), png.size());
+    EXPECT_EQ(picture.ColorType(), ui::TPngColorType::TrueColorAlpha);
+    EXPECT_EQ(picture.BitDepth(), 8);
+    for (int y = 0; y < file.height; ++y) {
+      ASSERT_NE(picture.Samples(y), nullptr);
+      const std::uint8_t* expected = file.samples.data() + y * file.width * 4;
+      EXPECT_TRUE(std::equal(expected, expected + file.width * 4, picture.Samples(y))) << "row " << y << " interlaced " << interlaced;
+      for (int x = 0; x < file.width; ++x) {  // the decoded bitmap agrees
+        const std::uint8_t* p = expected + x * 4;
+        EXPECT_EQ(picture.Bitmap().Pixel(x, y), ui::Premultiply(ui::MakeColor(p[0], p[1], p[2], p[3])));
+      }
+    }
+  }
+
+  file = {};  // other depths are decoded but keep no samples
+  file.bitDepth = 16;
+  file.samples.assign(8, 0xFF);
+  const std::vector<std::uint8_t> deep = testsupport::WritePng(file);
+  ui::TPicture picture;
+  picture.LoadFromMemory(deep.data(), deep.size());
+  EXPECT_EQ(picture.BitDepth(), 16);
+  EXPECT_EQ(picture.Samples(0), nullptr);
+  EXPECT_EQ(picture.Bitmap().Pixel(0, 0), 0xFFFFFFFFu);
 }
 
 TEST_F(Canvas, PngOfOtherDataIsRejected) {
