@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "platform/window.h"
+#include "ui/forms.h"
+#include "ui/hints.h"
 #include "ui/timer.h"
 
 namespace ui {
@@ -20,6 +22,8 @@ struct TApplication::THandedCall {
 TApplication::TApplication() : uiThread_(std::this_thread::get_id()) {}
 
 TApplication::~TApplication() {
+  // The hint controller's timers belong to this loop: they go while it still stands.
+  hints_.reset();
   // Workers still waiting in Synchronize would wait forever: release them with an error of their own.
   std::lock_guard lock(mutex_);
   for (const std::shared_ptr<THandedCall>& call : calls_) {
@@ -48,6 +52,10 @@ bool TApplication::RunUntil(const std::function<bool()>& Done, std::chrono::mill
     if (terminated_ || (limited && Clock::now() >= deadline)) return Done && Done();
     // Handed calls first: a worker waiting in Synchronize should not wait for a whole tick more.
     if (RunHandedCalls() || RunDueTimer()) continue;
+
+    // Before sleeping, the screen catches up with what ticks and handed calls changed.
+    if (IsUiThread()) UpdateForms();
+    if (Done && Done()) return true;
 
     const Clock::time_point* until = limited ? &deadline : nullptr;
     Clock::time_point next = Clock::time_point::max();
@@ -228,6 +236,41 @@ void TApplication::Sleep(const Clock::time_point* until) {
   else
     changed_.wait(lock, ready);
   roused_ = false;
+}
+
+void TApplication::AddForm(TForm* form, bool listed) {
+  windows_.push_back(form);
+  if (!listed) return;
+  forms_.push_back(form);
+  if (!mainForm_) mainForm_ = form;
+}
+
+void TApplication::RemoveForm(TForm* form) {
+  std::erase(windows_, form);
+  std::erase(forms_, form);
+  if (mainForm_ == form) mainForm_ = nullptr;
+  if (updateLock_ == form) updateLock_ = nullptr;
+  ControlGoing(form);
+}
+
+void TApplication::UpdateForms() {
+  // Painting may make or free forms (a hint window): walk a copy and skip the ones gone meanwhile.
+  const std::vector<TForm*> forms = windows_;
+  for (TForm* form : forms)
+    if (std::find(windows_.begin(), windows_.end(), form) != windows_.end() && form->Visible() && !form->Embedded())
+      form->Update();
+}
+
+bool TApplication::LockWindowUpdate(TForm* form) {
+  if (!form) {
+    TForm* held = updateLock_;
+    updateLock_ = nullptr;
+    if (held) held->Update();
+    return false;
+  }
+  if (updateLock_ && updateLock_ != form) return false;
+  updateLock_ = form;
+  return true;
 }
 
 TApplication& Application() {

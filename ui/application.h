@@ -12,11 +12,20 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
+
+#include "ui/types.h"
 
 namespace ui {
 
 class TTimer;
+class TForm;
+class TControl;
+class THintWindow;
+struct THintWindowClass;
+class THintController;
 
 class TApplication {
  public:
@@ -53,6 +62,38 @@ class TApplication {
 
   bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
+  // The forms in the order they were made (hint windows are not among them).
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TForm* Forms(int index) const { return forms_.at(index); }
+  // The form whose closing ends the program: the first form made, unless another is set.
+  TForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TForm* form) { mainForm_ = form; }
+  // Paints and presents every form that changed since it last presented. The loop does this before
+  // it sleeps, so changes made by timers and handed calls reach the screen.
+  void UpdateForms();
+
+  // The window-update lock: one form at a time holds it, and a form that holds it does not present.
+  // Answers whether `form` holds the lock now; null releases it (the held form then presents).
+  bool LockWindowUpdate(TForm* form);
+  TForm* WindowUpdateLocked() const { return updateLock_; }
+
+  // Hints: shown after the pointer rests HintPause ms on a control with a hint, for HintHidePause ms.
+  bool ShowHint = true;
+  int HintPause = 500;
+  int HintShortPause = 50;
+  int HintHidePause = 2500;
+  const THintWindowClass& HintWindowClass() const;
+  // The next hint window is made of this class; one already shown keeps its own.
+  void SetHintWindowClass(const THintWindowClass& value);
+  // The hint window on the screen now, or null.
+  THintWindow* HintWindow() const;
+  // The pointer rests on `control` (null: on no control) at a screen point.
+  void HintMouseMove(TControl* control, TPoint screen);
+  // Hides the hint and forgets the control it was for (a press, a key, the pointer leaving).
+  void CancelHint();
+  // Shows the hint for the control under the pointer now, as the pause ending would.
+  void ActivateHint();
+
   // The application's error report for a std::exception that escapes a tick or a handed call; the
   // loop goes on afterwards. Unset, the message goes to the standard error stream.
   std::function<void(const std::exception&)> OnException;
@@ -72,6 +113,19 @@ class TApplication {
   // Sleeps until `until` (none: until roused) or until a call is handed over or the loop is roused;
   // with a window backend that pumps, it waits in the backend, delivering input meanwhile.
   void Sleep(const Clock::time_point* until);
+
+  friend class TForm;
+  friend class THintController;
+  void AddForm(TForm* form, bool listed);
+  void RemoveForm(TForm* form);
+  // A control is going away or hiding: a hint shown or waiting for it goes.
+  void ControlGoing(TControl* control);
+
+  std::vector<TForm*> forms_;     // listed, in creation order
+  std::vector<TForm*> windows_;   // every form with a window, hint windows too
+  TForm* mainForm_ = nullptr;
+  TForm* updateLock_ = nullptr;
+  std::unique_ptr<THintController> hints_;
 
   std::thread::id uiThread_;
   std::map<std::uint64_t, TTimer*> timers_;

@@ -73,10 +73,14 @@ void TCanvas::Line(double x1, double y1, double x2, double y2) {
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& image, double opacity) {
-  painter_->DrawImage(BufferOf(image), x, y, image.Width(), image.Height(), opacity);
+  StretchDraw(Bounds(x, y, image.Width(), image.Height()), image, opacity);
 }
 
 void TCanvas::StretchDraw(const TRect& rect, const TBitmap& image, double opacity) {
+  if (image.AlphaFormat() == TAlphaFormat::Straight) {
+    StretchDraw(rect, image.Premultiplied(), opacity);
+    return;
+  }
   painter_->DrawImage(BufferOf(image), rect.Left, rect.Top, rect.Width(), rect.Height(), opacity);
 }
 

@@ -79,4 +79,17 @@ class TCanvasState {
   TPen pen_;
 };
 
+// Points a control's canvas slot at the canvas for the length of one paint call; outside painting the
+// slot is null, so a control cannot draw where no surface is.
+class TPaintingCanvas {
+ public:
+  TPaintingCanvas(TCanvas*& slot, TCanvas& canvas) : slot_(slot) { slot_ = &canvas; }
+  ~TPaintingCanvas() { slot_ = nullptr; }
+  TPaintingCanvas(const TPaintingCanvas&) = delete;
+  TPaintingCanvas& operator=(const TPaintingCanvas&) = delete;
+
+ private:
+  TCanvas*& slot_;
+};
+
 }  // namespace ui

@@ -109,6 +109,7 @@ void TControl::SetConstraints(const TSizeConstraints& value) {
   constraints_ = value;
   // The current bounds pass through the new limits.
   SetBounds(Left(), Top(), Width(), Height());
+  ConstraintsChanged();
 }
 
 void TControl::RequestRealign() {
@@ -192,6 +193,17 @@ void TControl::Click() {
 
 void TControl::PaintControl(TCanvas&) {}
 
+void TControl::Notify(unsigned) {}
+
+void TControl::BringToFront() {
+  if (!parent_) return;
+  // Only the painting order changes; the tab order stays.
+  std::vector<TControl*>& siblings = parent_->controls_;
+  std::erase(siblings, this);
+  siblings.push_back(this);
+  Invalidate();
+}
+
 // ---- TGraphicControl
 
 void TGraphicControl::Paint() {
@@ -199,11 +211,7 @@ void TGraphicControl::Paint() {
 }
 
 void TGraphicControl::PaintControl(TCanvas& canvas) {
-  canvas_ = &canvas;
-  struct TReset {
-    TCanvas*& c;
-    ~TReset() { c = nullptr; }
-  } reset{canvas_};
+  TPaintingCanvas painting(canvas_, canvas);
   Paint();
 }
 
@@ -307,7 +315,9 @@ void TWinControl::AlignControls() {
     ~TDone() { flag = false; }
   } done{aligning_};
 
-  TRect rest{padding_.Left, padding_.Top, Width() - padding_.Right, Height() - padding_.Bottom};
+  const TRect area = AlignArea();
+  TRect rest{area.Left + padding_.Left, area.Top + padding_.Top, area.Right - padding_.Right,
+             area.Bottom - padding_.Bottom};
   // Controls of one alignment stack in the order of their current position, so moving one past
   // another reorders them, and in list order when they are level.
   auto take = [&](TAlign align, auto key) {
@@ -408,6 +418,15 @@ void TWinControl::PaintControl(TCanvas& canvas) {
     }
 }
 
+void TWinControl::Broadcast(unsigned message) {
+  // A receiver may add or remove children: walk a copy.
+  const std::vector<TControl*> children = controls_;
+  for (TControl* c : children) {
+    c->Notify(message);
+    if (auto* windowed = dynamic_cast<TWinControl*>(c)) windowed->Broadcast(message);
+  }
+}
+
 // ---- TCustomControl
 
 void TCustomControl::Paint() {
@@ -415,11 +434,7 @@ void TCustomControl::Paint() {
 }
 
 void TCustomControl::PaintSelf(TCanvas& canvas) {
-  canvas_ = &canvas;
-  struct TReset {
-    TCanvas*& c;
-    ~TReset() { c = nullptr; }
-  } reset{canvas_};
+  TPaintingCanvas painting(canvas_, canvas);
   TCanvasState state(canvas);
   Paint();
 }

@@ -150,6 +150,10 @@ class TControl : public TComponent {
   virtual void MouseEnter();
   virtual void MouseLeave();
   virtual void Click();
+  // A notification without data from the form or a parent (a program's own message number).
+  virtual void Notify(unsigned message);
+  // Moves the control above its siblings of the same kind.
+  void BringToFront();
 
   std::function<void(TControl&)> OnClick;
   std::function<void(TControl&, TMouseButton, TShiftState, int, int)> OnMouseDown;
@@ -169,6 +173,8 @@ class TControl : public TComponent {
   virtual void PaintControl(TCanvas& canvas);
   // Enabled has just changed; the toolkit repaints, and controls whose look follows it re-resolve it.
   virtual void EnabledChanged();
+  // The size constraints have just changed (a form passes them on to its window).
+  virtual void ConstraintsChanged() {}
   void RequestRealign();
 
  private:
@@ -235,6 +241,8 @@ class TWinControl : public TControl {
   void SetPadding(const TPadding& value);
   // Lays the aligned children out again.
   void Realign();
+  // Sends the notification to every child and their children, bottom first.
+  void Broadcast(unsigned message);
 
   // Called before focus navigation sees a key; true keeps the key for the control.
   virtual bool WantsKey(int key, TShiftState shift);
@@ -253,6 +261,9 @@ class TWinControl : public TControl {
  protected:
   void BoundsChanged(int oldWidth, int oldHeight) override;
   void PaintControl(TCanvas& canvas) override;
+  // The area aligned children share, before the padding; a scrolling container answers its content
+  // area, which moves with the scroll position.
+  virtual TRect AlignArea() const { return ClientRect(); }
   // Paints the control's own surface before its children.
   virtual void PaintSelf(TCanvas& canvas);
 

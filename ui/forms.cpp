@@ -1,16 +1,182 @@
 // Forms: the window behind them, painting and presenting, focus, input dispatch, modal runs.
 #include "ui/forms.h"
 
+#include <algorithm>
+
 #include "ui/application.h"
 
 namespace ui {
 
-TForm::TForm(TComponent* owner) : TWinControl(owner), window_(platform::CurrentWindowBackend().MakeWindow(*this)) {
+// ---- TTitleBar
+
+void TTitleBar::SetEnabled(bool value) {
+  if (value == enabled_) return;
+  enabled_ = value;
+  form_.ApplyWindowStyle();
+  Invalidate();
+}
+
+void TTitleBar::SetControl(TControl* value) {
+  if (value == control_) return;
+  control_ = value;
+  Invalidate();
+}
+
+void TTitleBar::SetHeight(int value) {
+  if (value == height_) return;
+  height_ = value;
+  if (control_) control_->SetHeight(value);
+}
+
+void TTitleBar::Invalidate() {
+  if (control_) control_->Invalidate();
+}
+
+// ---- TTitleBarPanel
+
+TTitleBarPanel::TTitleBarPanel(TComponent* owner) : TCustomControl(owner) {
+  SetAlign(TAlign::alTop);
+  SetBounds(0, 0, 200, 31);
+}
+
+const TTitleBar* TTitleBarPanel::Bar() const {
+  TForm* form = ParentForm();
+  if (!form) return nullptr;
+  const TTitleBar& bar = form->CustomTitleBar();
+  return bar.Enabled() && bar.Control() == this ? &bar : nullptr;
+}
+
+std::vector<TTitleBarPanel::TButton> TTitleBarPanel::Buttons() const {
+  std::vector<TButton> buttons;
+  const TTitleBar* bar = Bar();
+  if (!bar || bar->SystemButtons) return buttons;
+  const TForm& form = *ParentForm();
+  const TBorderIcons& icons = form.BorderIcons();
+  if (!icons.SystemMenu) return buttons;
+  // Right to left, as they stand at the end of a caption.
+  buttons.push_back(TButton::Close);
+  const bool sizes = form.BorderStyle() == TFormBorderStyle::bsSizeable || form.BorderStyle() == TFormBorderStyle::bsSingle;
+  if (sizes && (icons.Maximize || icons.Minimize)) {
+    buttons.push_back(TButton::Maximize);
+    buttons.push_back(TButton::Minimize);
+  }
+  return buttons;
+}
+
+TRect TTitleBarPanel::ButtonRect(int index) const {
+  const int right = Width() - index * ButtonWidth;
+  return {right - ButtonWidth, 0, right, Height()};
+}
+
+TTitleBarPanel::TButton TTitleBarPanel::ButtonAt(int x, int y) const {
+  const std::vector<TButton> buttons = Buttons();
+  for (int i = 0; i < static_cast<int>(buttons.size()); ++i)
+    if (ButtonRect(i).Contains({x, y})) return buttons[i];
+  return TButton::None;
+}
+
+void TTitleBarPanel::MouseMove(TShiftState shift, int x, int y) {
+  const TButton hot = ButtonAt(x, y);
+  if (hot != hot_) {
+    hot_ = hot;
+    Invalidate();
+  }
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+void TTitleBarPanel::MouseLeave() {
+  if (hot_ != TButton::None) {
+    hot_ = TButton::None;
+    Invalidate();
+  }
+  TCustomControl::MouseLeave();
+}
+
+void TTitleBarPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == TMouseButton::Left) {
+    pressed_ = ButtonAt(x, y);
+    if (pressed_ != TButton::None) Invalidate();
+  }
+  TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TTitleBarPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TButton pressed = pressed_;
+  pressed_ = TButton::None;
+  TCustomControl::MouseUp(button, shift, x, y);
+  if (button != TMouseButton::Left || pressed == TButton::None) return;
+  Invalidate();
+  if (ButtonAt(x, y) != pressed) return;
+  TForm* form = ParentForm();
+  switch (pressed) {
+    case TButton::Close: form->Close(); break;
+    case TButton::Maximize:
+      form->SetWindowState(form->WindowState() == TWindowState::wsMaximized ? TWindowState::wsNormal : TWindowState::wsMaximized);
+      break;
+    case TButton::Minimize: form->SetWindowState(TWindowState::wsMinimized); break;
+    case TButton::None: break;
+  }
+}
+
+void TTitleBarPanel::Paint() {
+  TCanvas& canvas = *Canvas();
+  const TTitleBar* bar = Bar();
+  if (!bar) {
+    // Outside an enabled title bar the panel is a plain strip of the form's colour.
+    if (TForm* form = ParentForm()) canvas.BrushColor = form->Color();
+    canvas.FillRect(ClientRect());
+    return;
+  }
+  const bool active = ParentForm()->Active();
+  canvas.BrushColor = active ? bar->BackgroundColor : bar->InactiveBackgroundColor;
+  canvas.FillRect(ClientRect());
+  const std::vector<TButton> buttons = Buttons();
+  canvas.Font.SetColor(active ? bar->ForegroundColor : bar->InactiveForegroundColor);
+  const std::string& caption = ParentForm()->Caption();
+  canvas.TextOut(10, (Height() - canvas.TextHeight(caption)) / 2, caption);
+  for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
+    const TButton b = buttons[i];
+    const TRect r = ButtonRect(i);
+    TAlphaColor back = active ? bar->ButtonBackgroundColor : bar->ButtonInactiveBackgroundColor;
+    TAlphaColor fore = active ? bar->ButtonForegroundColor : bar->ButtonInactiveForegroundColor;
+    if (b == pressed_ && b == hot_) {
+      back = bar->ButtonPressedBackgroundColor;
+      fore = bar->ButtonPressedForegroundColor;
+    } else if (b == hot_) {
+      back = bar->ButtonHoverBackgroundColor;
+      fore = bar->ButtonHoverForegroundColor;
+    }
+    canvas.BrushColor = back;
+    canvas.FillRect(r);
+    // Ten-pixel glyphs drawn as strokes, so the buttons need no icon font.
+    const double cx = (r.Left + r.Right) / 2.0, cy = (r.Top + r.Bottom) / 2.0, g = 5;
+    canvas.Pen = {fore, 1};
+    switch (b) {
+      case TButton::Close:
+        canvas.Line(cx - g, cy - g, cx + g, cy + g);
+        canvas.Line(cx - g, cy + g, cx + g, cy - g);
+        break;
+      case TButton::Maximize: canvas.RoundRect(cx - g + 0.5, cy - g + 0.5, 2 * g - 1, 2 * g - 1, 0, 0, false, true); break;
+      case TButton::Minimize: canvas.Line(cx - g, cy + 0.5, cx + g, cy + 0.5); break;
+      case TButton::None: break;
+    }
+  }
+}
+
+// ---- TForm
+
+TForm::TForm(TComponent* owner) : TForm(owner, true) {}
+
+TForm::TForm(TComponent* owner, bool listed)
+    : TWinControl(owner), window_(platform::CurrentWindowBackend().MakeWindow(*this)), listed_(listed) {
   SetVisible(false);
   SetBounds(0, 0, 320, 240);
+  ApplyWindowStyle();
+  Application().AddForm(this, listed);
 }
 
 TForm::~TForm() {
+  Application().RemoveForm(this);
   // Children go while the form can still answer for them; the window goes last.
   DestroyComponents();
   active_ = nullptr;
@@ -31,11 +197,70 @@ void TForm::SetColor(TAlphaColor value) {
   Invalidate();
 }
 
+void TForm::SetAlphaBlend(bool value) {
+  if (value == alphaBlend_) return;
+  alphaBlend_ = value;
+  window_->SetAlpha(alphaBlend_ ? alpha_ : 255);
+  if (Embedded()) Invalidate();
+}
+
 void TForm::SetAlphaBlendValue(std::uint8_t value) {
   if (value == alpha_) return;
   alpha_ = value;
-  window_->SetAlpha(value);
+  if (alphaBlend_) window_->SetAlpha(value);
+  if (Embedded()) Invalidate();
 }
+
+void TForm::SetBorderStyle(TFormBorderStyle value) {
+  if (value == borderStyle_) return;
+  borderStyle_ = value;
+  ApplyWindowStyle();
+  titleBar_.Invalidate();
+}
+
+void TForm::SetBorderIcons(const TBorderIcons& value) {
+  if (value == borderIcons_) return;
+  borderIcons_ = value;
+  titleBar_.Invalidate();
+}
+
+void TForm::SetWindowState(TWindowState value) {
+  if (value == windowState_) return;
+  windowState_ = value;
+  // An embedded form maximised covers its parent's client area; a top-level window's state is the
+  // system's, and only a maximised one is sized here, to its monitor.
+  if (value == TWindowState::wsMaximized) {
+    if (TWinControl* parent = Parent()) {
+      SetBounds(0, 0, parent->Width(), parent->Height());
+    } else {
+      const TRect m = MonitorBounds();
+      SetBounds(m.Left, m.Top, m.Width(), m.Height());
+    }
+  }
+}
+
+void TForm::ApplyWindowStyle() {
+  const bool resizable = borderStyle_ == TFormBorderStyle::bsSizeable || borderStyle_ == TFormBorderStyle::bsSizeToolWin;
+  window_->SetDecorated(borderStyle_ != TFormBorderStyle::bsNone && !titleBar_.Enabled());
+  window_->SetResizable(resizable);
+  UpdateSizeLimits();
+}
+
+TSizeConstraints TForm::WindowSizeLimits() const { return Constraints(); }
+
+void TForm::UpdateSizeLimits() {
+  const TSizeConstraints limits = WindowSizeLimits();
+  window_->SetSizeLimits(limits.MinWidth, limits.MinHeight, limits.MaxWidth, limits.MaxHeight);
+}
+
+TRect TForm::MonitorBounds() const {
+  const platform::WindowRect r = window_->MonitorBounds();
+  return Bounds(r.x, r.y, r.width, r.height);
+}
+
+bool TForm::UpdatesLocked() const { return Application().WindowUpdateLocked() == this; }
+
+bool TForm::WantsKey(int key, TShiftState shift) { return Embedded() || TWinControl::WantsKey(key, shift); }
 
 void TForm::SetStayOnTop(bool value) {
   if (value == stayOnTop_) return;
@@ -44,21 +269,69 @@ void TForm::SetStayOnTop(bool value) {
 }
 
 void TForm::BoundsChanged(int oldWidth, int oldHeight) {
+  if (Embedded()) {
+    TWinControl::BoundsChanged(oldWidth, oldHeight);
+    return;
+  }
   const platform::WindowRect bounds{Left(), Top(), Width(), Height()};
-  // The window reports a new size back through InputResize, which finds the form already there.
-  if (!(window_->Bounds() == bounds)) window_->SetBounds(bounds);
   surface_.SetSize(Width(), Height());
   dirty_ = true;
   TWinControl::BoundsChanged(oldWidth, oldHeight);
+  // The window reports the move and the new size back through InputMoved and InputResize, which find
+  // the form already there; the form's own notifications go out here, once, for either cause.
+  const bool moved = Left() != placed_.X || Top() != placed_.Y;
+  placed_ = {Left(), Top()};
+  if (!(window_->Bounds() == bounds)) window_->SetBounds(bounds);
+  if (moved) Moved();
+  if (oldWidth != Width() || oldHeight != Height()) Resized();
+}
+
+void TForm::Moved() {}
+void TForm::Resized() {}
+
+void TForm::Activated(bool active) {
+  if (active && OnActivate) OnActivate(*this);
+  if (!active && OnDeactivate) OnDeactivate(*this);
 }
 
 void TForm::Show() {
+  if (Embedded()) {
+    // An embedded form is part of its parent's picture, above the parent's other children.
+    if (windowState_ == TWindowState::wsMaximized) SetBounds(0, 0, Parent()->Width(), Parent()->Height());
+    BringToFront();
+    SetVisible(true);
+    Invalidate();
+    DoShow();
+    return;
+  }
+  PlaceByPosition();
   SetVisible(true);
   window_->SetVisible(true);
   if (!active_)
     if (TWinControl* first = FindNextControl(nullptr, true)) SetActiveControl(first);
   Repaint();
   window_->Activate();
+  DoShow();
+}
+
+void TForm::PlaceByPosition() {
+  // Placed once, the first time it shows; later the window stays where the user put it.
+  if (positioned_) return;
+  positioned_ = true;
+  const TForm* over = nullptr;
+  switch (position_) {
+    case TPosition::poScreenCenter:
+    case TPosition::poDesktopCenter: break;
+    case TPosition::poMainFormCenter: over = Application().MainForm(); break;
+    case TPosition::poOwnerFormCenter: over = dynamic_cast<const TForm*>(Owner()); break;
+    default: return;
+  }
+  if (over == this || (over && !over->Visible())) over = nullptr;
+  const TRect area = over ? over->BoundsRect() : MonitorBounds();
+  SetBounds(area.Left + (area.Width() - Width()) / 2, area.Top + (area.Height() - Height()) / 2, Width(), Height());
+}
+
+void TForm::DoShow() {
   if (OnShow) OnShow(*this);
 }
 
@@ -102,7 +375,7 @@ void TForm::Close() {
     return;
   }
   SetVisible(false);
-  window_->SetVisible(false);
+  if (!Embedded()) window_->SetVisible(false);
   if (OnHide) OnHide(*this);
 }
 
@@ -129,6 +402,7 @@ void TForm::ControlGoing(TControl* control) {
   if (within(capture_)) ReleaseCapture();
   if (within(pressed_)) pressed_ = nullptr;
   if (within(hover_)) hover_ = nullptr;
+  Application().ControlGoing(control);
 }
 
 void TForm::Update() {
@@ -136,6 +410,14 @@ void TForm::Update() {
 }
 
 void TForm::Repaint() {
+  if (Embedded()) {
+    if (TForm* top = ParentForm()) top->Repaint();
+    return;
+  }
+  if (UpdatesLocked()) {
+    dirty_ = true;
+    return;
+  }
   dirty_ = false;
   if (surface_.Empty()) return;
   if (platform::CanvasSupported()) {
@@ -151,6 +433,21 @@ void TForm::Repaint() {
 
 void TForm::PaintSelf(TCanvas& canvas) {
   canvas.Painter().Clear(color_);
+}
+
+void TForm::PaintControl(TCanvas& canvas) {
+  if (!Embedded() || !alphaBlend_ || alpha_ == 255) {
+    TWinControl::PaintControl(canvas);
+    return;
+  }
+  // A translucent embedded form is painted apart and laid over its parent's picture.
+  TBitmap layer(Width(), Height());
+  {
+    TCanvas own(layer);
+    own.Font = canvas.Font;
+    TWinControl::PaintControl(own);
+  }
+  canvas.Draw(0, 0, layer, alpha_ / 255.0);
 }
 
 TControl* TForm::TargetAt(int x, int y) {
@@ -175,6 +472,7 @@ void TForm::InputPointerMoved(int x, int y, unsigned shift) {
     if (hover_) hover_->MouseEnter();
   }
   window_->SetCursor(target->Cursor());
+  if (!capture_) Application().HintMouseMove(target, {Left() + x, Top() + y});
   const TPoint local = target->FormToClient({x, y});
   target->MouseMove(shift, local.X, local.Y);
   Update();
@@ -184,11 +482,13 @@ void TForm::InputPointerLeft() {
   if (capture_) return;
   if (hover_) hover_->MouseLeave();
   hover_ = nullptr;
+  Application().HintMouseMove(nullptr, {});
   Update();
 }
 
 void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, unsigned shift) {
   if (down) {
+    Application().CancelHint();
     TControl* target = TargetAt(x, y);
     if (!target->EnabledInTree()) return;
     // A press focuses the nearest windowed control that takes the focus.
@@ -238,7 +538,15 @@ void TForm::InputWheel(int delta, int x, int y, unsigned shift) {
 
 void TForm::InputKey(int key, bool down, unsigned shift) {
   TWinControl* target = active_ ? active_ : this;
+  if (down && KeyPreview && target != this && OnKeyDown) {
+    OnKeyDown(*this, key, shift);
+    if (key == 0) {
+      Update();
+      return;
+    }
+  }
   if (down) {
+    Application().CancelHint();
     if (!target->WantsKey(key, shift) && key == platform::keys::Tab && !(shift & (platform::CtrlKey | platform::AltKey))) {
       SelectNext(!(shift & platform::ShiftKey));
     } else {
@@ -251,6 +559,7 @@ void TForm::InputKey(int key, bool down, unsigned shift) {
 }
 
 void TForm::InputCharacter(const std::string& utf8) {
+  if (KeyPreview && active_ && active_ != this && OnKeyPress) OnKeyPress(*this, utf8);
   (active_ ? active_ : static_cast<TWinControl*>(this))->KeyPress(utf8);
   Update();
 }
@@ -258,12 +567,29 @@ void TForm::InputCharacter(const std::string& utf8) {
 void TForm::InputFocus(bool focused) {
   if (focused == activeWindow_) return;
   activeWindow_ = focused;
-  if (focused && OnActivate) OnActivate(*this);
-  if (!focused && OnDeactivate) OnDeactivate(*this);
+  if (!focused) Application().CancelHint();
+  titleBar_.Invalidate();
+  Activated(focused);
+  Update();
 }
 
 void TForm::InputResize(int width, int height) { SetClientSize(width, height); }
 
 void TForm::InputCloseRequest() { Close(); }
+
+void TForm::InputMoved(int x, int y) {
+  if (x != Left() || y != Top()) SetBounds(x, y, Width(), Height());
+}
+
+bool TForm::InputIsCaption(int x, int y) {
+  TControl* bar = titleBar_.Enabled() ? titleBar_.Control() : nullptr;
+  if (!bar || !bar->Showing()) return false;
+  const TPoint local = bar->FormToClient({x, y});
+  if (!bar->ClientRect().Contains(local)) return false;
+  // The caption buttons, and any control placed on the title bar, take their own clicks.
+  if (auto* panel = dynamic_cast<TTitleBarPanel*>(bar); panel && panel->ButtonAt(local.X, local.Y) != TTitleBarPanel::TButton::None)
+    return false;
+  return ControlAtPos({x, y}) == bar;
+}
 
 }  // namespace ui

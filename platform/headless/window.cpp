@@ -12,6 +12,8 @@ std::vector<HeadlessWindow*>& Alive() {
   return windows;
 }
 HeadlessWindow* focused = nullptr;
+WindowRect monitor{0, 0, 1920, 1080};
+ScreenPoint pointer;
 
 class HeadlessBackend final : public WindowBackend {
  public:
@@ -21,6 +23,12 @@ class HeadlessBackend final : public WindowBackend {
   bool Pumps() const override { return false; }
   bool PumpEvents(int) override { return false; }
   void Wake() override {}
+  std::string ClipboardText() override { return clipboard_; }
+  void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+  ScreenPoint PointerPosition() override { return pointer; }
+
+ private:
+  std::string clipboard_;
 };
 
 std::unique_ptr<WindowBackend>& Backend() {
@@ -39,9 +47,16 @@ HeadlessWindow::~HeadlessWindow() {
 
 void HeadlessWindow::SetBounds(const WindowRect& bounds) {
   const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
+  const bool moved = bounds.x != bounds_.x || bounds.y != bounds_.y;
   bounds_ = bounds;
+  // As a system reports its windows' moves and sizes, whoever asked for them.
+  if (moved) input_.InputMoved(bounds.x, bounds.y);
   if (resized) input_.InputResize(bounds.width, bounds.height);
 }
+
+WindowRect HeadlessWindow::MonitorBounds() const { return monitor; }
+
+void HeadlessWindow::MoveWindow(int x, int y) { SetBounds({x, y, bounds_.width, bounds_.height}); }
 
 void HeadlessWindow::Activate() {
   if (focused == this) return;
@@ -91,6 +106,10 @@ void HeadlessWindow::RequestClose() { input_.InputCloseRequest(); }
 std::unique_ptr<WindowBackend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
 std::vector<HeadlessWindow*> HeadlessWindows() { return Alive(); }
+
+void SetHeadlessMonitor(const WindowRect& bounds) { monitor = bounds; }
+
+void SetHeadlessPointer(ScreenPoint position) { pointer = position; }
 
 WindowBackend& CurrentWindowBackend() { return *Backend(); }
 

@@ -85,6 +85,21 @@ class SdlWindow final : public Window {
   }
   void SetCapture(bool captured) override { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }
   void SetCursor(Cursor cursor) override;
+  void SetDecorated(bool decorated) override { SDL_SetWindowBordered(window_, decorated ? SDL_TRUE : SDL_FALSE); }
+  void SetResizable(bool resizable) override { SDL_SetWindowResizable(window_, resizable ? SDL_TRUE : SDL_FALSE); }
+  void SetSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) override {
+    SDL_SetWindowMinimumSize(window_, std::max(minWidth, 1), std::max(minHeight, 1));
+    SDL_SetWindowMaximumSize(window_, maxWidth > 0 ? maxWidth : 16384, maxHeight > 0 ? maxHeight : 16384);
+  }
+  // Shadows under X11 and Wayland are the compositor's; there is nothing to ask of it per window.
+  void SetShadow(bool) override {}
+  void SetPopup(bool popup) override;
+  WindowRect MonitorBounds() const override {
+    SDL_Rect r{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(window_);
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &r) != 0) return {};
+    return {r.x, r.y, r.w, r.h};
+  }
 
   // The system lost the window's content (exposed again): show the last presented picture.
   void Redraw() {
@@ -95,12 +110,16 @@ class SdlWindow final : public Window {
   WindowInput& Input() { return input_; }
 
  private:
+  void Create(Uint32 flags);
+  void Destroy();
+
   SdlBackend& backend_;
   WindowInput& input_;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0, textureHeight_ = 0;
+  bool popup_ = false;
 };
 
 class SdlBackend final : public WindowBackend {
@@ -129,6 +148,20 @@ class SdlBackend final : public WindowBackend {
     SDL_Event event{};
     event.type = wakeEvent_;
     SDL_PushEvent(&event);
+  }
+  std::string ClipboardText() override {
+    char* text = SDL_GetClipboardText();
+    std::string result = text ? text : "";
+    SDL_free(text);
+    return result;
+  }
+  void SetClipboardText(const std::string& text) override {
+    if (SDL_SetClipboardText(text.c_str()) != 0) throw SdlError("The clipboard cannot take the text");
+  }
+  ScreenPoint PointerPosition() override {
+    ScreenPoint p;
+    SDL_GetGlobalMouseState(&p.x, &p.y);
+    return p;
   }
 
   void Add(Uint32 id, SdlWindow* window) { windows_[id] = window; }
@@ -185,6 +218,7 @@ class SdlBackend final : public WindowBackend {
           switch (e.window.event) {
             case SDL_WINDOWEVENT_FOCUS_GAINED: w->Input().InputFocus(true); break;
             case SDL_WINDOWEVENT_FOCUS_LOST: w->Input().InputFocus(false); break;
+            case SDL_WINDOWEVENT_MOVED: w->Input().InputMoved(e.window.data1, e.window.data2); break;
             case SDL_WINDOWEVENT_SIZE_CHANGED: w->Input().InputResize(e.window.data1, e.window.data2); break;
             case SDL_WINDOWEVENT_CLOSE: w->Input().InputCloseRequest(); break;
             case SDL_WINDOWEVENT_LEAVE: w->Input().InputPointerLeft(); break;
@@ -204,7 +238,13 @@ class SdlBackend final : public WindowBackend {
 };
 
 SdlWindow::SdlWindow(SdlBackend& backend, WindowInput& input) : backend_(backend), input_(input) {
-  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 320, 240, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  Create(SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+}
+
+SdlWindow::~SdlWindow() { Destroy(); }
+
+void SdlWindow::Create(Uint32 flags) {
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 320, 240, flags);
   if (!window_) throw SdlError("The window cannot be made");
   // The software renderer needs no GPU, so windows also work in a bare X server.
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
@@ -212,14 +252,38 @@ SdlWindow::SdlWindow(SdlBackend& backend, WindowInput& input) : backend_(backend
     SDL_DestroyWindow(window_);
     throw SdlError("The window cannot be drawn to");
   }
+  // Undecorated windows that draw their own title bar are dragged by it.
+  SDL_SetWindowHitTest(
+      window_,
+      [](SDL_Window*, const SDL_Point* area, void* data) {
+        auto* self = static_cast<SdlWindow*>(data);
+        return self->input_.InputIsCaption(area->x, area->y) ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+      },
+      this);
   backend_.Add(SDL_GetWindowID(window_), this);
 }
 
-SdlWindow::~SdlWindow() {
+void SdlWindow::Destroy() {
   backend_.Remove(SDL_GetWindowID(window_));
   if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
   SDL_DestroyRenderer(renderer_);
   SDL_DestroyWindow(window_);
+}
+
+// SDL fixes a window's kind when it is made, so a window that becomes a popup is made again.
+void SdlWindow::SetPopup(bool popup) {
+  if (popup == popup_) return;
+  popup_ = popup;
+  const WindowRect bounds = Bounds();
+  const std::string caption = SDL_GetWindowTitle(window_);
+  const bool visible = Visible();
+  Destroy();
+  Create(popup ? SDL_WINDOW_HIDDEN | SDL_WINDOW_TOOLTIP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR
+               : SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  SDL_SetWindowTitle(window_, caption.c_str());
+  SetBounds(bounds);
+  if (visible) SDL_ShowWindow(window_);
 }
 
 void SdlWindow::SetCursor(Cursor cursor) { SDL_SetCursor(backend_.CursorFor(cursor)); }

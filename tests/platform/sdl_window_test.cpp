@@ -20,7 +20,8 @@ using namespace ui;
 using testsupport::TToggle;
 
 SDL_Window* WindowTitled(const char* title) {
-  for (Uint32 id = 1; id < 64; ++id)
+  // The newest first: windows of earlier tests may still carry the same title.
+  for (Uint32 id = 256; id > 0; --id)
     if (SDL_Window* w = SDL_GetWindowFromID(id); w && std::string(SDL_GetWindowTitle(w)) == title) return w;
   return nullptr;
 }
@@ -90,6 +91,51 @@ TEST_F(SdlWindows, ClickInTheWindowEndsAModalRunAndRepaints) {
   EXPECT_TRUE(queued);
   EXPECT_EQ(before & 0xFFFFFF, 0xC00000u);
   EXPECT_EQ(after & 0xFFFFFF, 0x00C000u);
+}
+
+TEST_F(SdlWindows, FramesPopupsMonitorsClipboardAndMovesReachTheSystem) {
+  struct TMoving : TForm {
+    using TForm::TForm;
+    int Moves = 0;
+    void Moved() override { ++Moves; }
+  } form(nullptr);
+  form.SetCaption("seam");
+  form.SetBounds(40, 30, 300, 200);
+  form.Show();
+  SDL_Window* window = WindowTitled("seam");
+  ASSERT_NE(window, nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsSingle);
+  EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
+  form.SetBorderStyle(TFormBorderStyle::bsNone);
+  EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS);
+  form.SetConstraints({.MinWidth = 200, .MinHeight = 100, .MaxWidth = 500, .MaxHeight = 400});
+  int w = 0, h = 0;
+  SDL_GetWindowMinimumSize(window, &w, &h);
+  EXPECT_EQ(w, 200);
+  SDL_GetWindowMaximumSize(window, &w, &h);
+  EXPECT_EQ(h, 400);
+
+  const TRect monitor = form.MonitorBounds();
+  EXPECT_GT(monitor.Width(), 0);
+  EXPECT_GT(monitor.Height(), 0);
+
+  // The system moving the window (here: SDL on its behalf) is reported once.
+  const int moves = form.Moves;
+  SDL_SetWindowPosition(window, 90, 70);
+  Application().RunUntil([&] { return form.Left() == 90; }, std::chrono::seconds(5));
+  EXPECT_EQ(form.Left(), 90);
+  EXPECT_EQ(form.Moves, moves + 1);
+
+  platform::WindowBackend& backend = platform::CurrentWindowBackend();
+  backend.SetClipboardText("from the gallery");
+  EXPECT_EQ(backend.ClipboardText(), "from the gallery");
+
+  // A popup is made again as a tooltip window and keeps its place and caption.
+  form.Window().SetPopup(true);
+  SDL_Window* popup = WindowTitled("seam");
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(SDL_GetWindowFlags(popup) & SDL_WINDOW_TOOLTIP);
+  EXPECT_EQ(form.Window().Bounds().width, 300);
 }
 
 }  // namespace

@@ -34,10 +34,15 @@ TEST(Form, WindowTakesTheFormsPropertiesAndSize) {
   form.SetCaption("Setup");
   form.SetClientSize(734, 461);
   form.SetAlphaBlendValue(200);
+  EXPECT_EQ(screen.Alpha(), 255) << "the alpha waits for alpha blending to be on";
+  form.SetAlphaBlend(true);
   form.SetStayOnTop(true);
+  form.SetBorderStyle(TFormBorderStyle::bsSingle);
   EXPECT_EQ(screen.Caption(), "Setup");
   EXPECT_EQ(screen.Bounds().width, 734);
   EXPECT_EQ(screen.Alpha(), 200);
+  EXPECT_FALSE(screen.Resizable());
+  EXPECT_TRUE(screen.Decorated());
   EXPECT_TRUE(screen.StayOnTop());
   EXPECT_FALSE(screen.Visible());
   form.Show();

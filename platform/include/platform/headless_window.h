@@ -24,12 +24,26 @@ class HeadlessWindow final : public Window {
   void Present(const PixelBuffer& image) override;
   void SetCapture(bool captured) override { captured_ = captured; }
   void SetCursor(Cursor cursor) override { cursor_ = cursor; }
+  void SetDecorated(bool decorated) override { decorated_ = decorated; }
+  void SetResizable(bool resizable) override { resizable_ = resizable; }
+  void SetSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) override {
+    sizeLimits_ = {minWidth, minHeight, maxWidth, maxHeight};
+  }
+  void SetShadow(bool shadow) override { shadow_ = shadow; }
+  void SetPopup(bool popup) override { popup_ = popup; }
+  WindowRect MonitorBounds() const override;
 
   const std::string& Caption() const { return caption_; }
   std::uint8_t Alpha() const { return alpha_; }
   bool StayOnTop() const { return stayOnTop_; }
   bool Captured() const { return captured_; }
   Cursor CurrentCursor() const { return cursor_; }
+  bool Decorated() const { return decorated_; }
+  bool Resizable() const { return resizable_; }
+  // Minimum width and height, maximum width and height.
+  const WindowRect& SizeLimits() const { return sizeLimits_; }
+  bool Shadow() const { return shadow_; }
+  bool Popup() const { return popup_; }
   int PresentCount() const { return presentCount_; }
   // The last presented pixels (premultiplied 0xAARRGGBB), rows packed, and their size.
   const std::vector<std::uint32_t>& Screen() const { return screen_; }
@@ -49,6 +63,10 @@ class HeadlessWindow final : public Window {
   void Type(const std::string& utf8);
   void Resize(int width, int height);
   void RequestClose();
+  // The user drags the window to a new place.
+  void MoveWindow(int x, int y);
+  // Asks the window, as the system does before a drag, whether this point is its caption.
+  bool IsCaption(int x, int y) { return input_.InputIsCaption(x, y); }
 
  private:
   WindowInput& input_;
@@ -59,6 +77,11 @@ class HeadlessWindow final : public Window {
   bool stayOnTop_ = false;
   bool captured_ = false;
   Cursor cursor_ = Cursor::Arrow;
+  bool decorated_ = true;
+  bool resizable_ = true;
+  WindowRect sizeLimits_;
+  bool shadow_ = true;
+  bool popup_ = false;
   int presentCount_ = 0;
   std::vector<std::uint32_t> screen_;
   int screenWidth_ = 0;
@@ -66,6 +89,10 @@ class HeadlessWindow final : public Window {
 };
 
 std::unique_ptr<WindowBackend> CreateHeadlessBackend();
+// The headless screen: one monitor of this size at the origin (1920 x 1080 until set).
+void SetHeadlessMonitor(const WindowRect& bounds);
+// Where the headless pointer is on the screen (the origin until set).
+void SetHeadlessPointer(ScreenPoint position);
 // The headless windows alive now, oldest first.
 std::vector<HeadlessWindow*> HeadlessWindows();
 

@@ -27,6 +27,11 @@ struct WindowRect {
   friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
+struct ScreenPoint {
+  int x = 0, y = 0;
+  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
 // Implemented by the toolkit: a backend reports every input of a window here, in window pixels.
 class WindowInput {
  public:
@@ -40,6 +45,11 @@ class WindowInput {
   // The client area took a new size; the next Present should match it.
   virtual void InputResize(int width, int height) = 0;
   virtual void InputCloseRequest() = 0;
+  // The window was moved (by the user or the system) to this screen position.
+  virtual void InputMoved(int x, int y) = 0;
+  // Whether dragging at this client point moves the window, as a title bar does (asked by backends
+  // that let the system drag undecorated windows).
+  virtual bool InputIsCaption(int x, int y) = 0;
 
  protected:
   ~WindowInput() = default;
@@ -63,6 +73,17 @@ class Window {
   // While captured, pointer input keeps coming to this window when the pointer is outside it.
   virtual void SetCapture(bool captured) = 0;
   virtual void SetCursor(Cursor cursor) = 0;
+  // The system's frame and caption around the client area; off for windows that draw their own.
+  virtual void SetDecorated(bool decorated) = 0;
+  virtual void SetResizable(bool resizable) = 0;
+  // Limits of the client size the user can drag to; 0 leaves a side unlimited.
+  virtual void SetSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) = 0;
+  // Whether the system draws its drop shadow under the window, where it draws one.
+  virtual void SetShadow(bool shadow) = 0;
+  // A popup (a hint) takes no focus, has no taskbar entry and stays above the other windows.
+  virtual void SetPopup(bool popup) = 0;
+  // The bounds of the monitor the window is on (the one holding most of it).
+  virtual WindowRect MonitorBounds() const = 0;
 };
 
 class WindowBackend {
@@ -79,6 +100,11 @@ class WindowBackend {
   virtual bool PumpEvents(int timeoutMs) = 0;
   // Rouses a PumpEvents that waits (from any thread).
   virtual void Wake() = 0;
+  // The system clipboard's text ("" when it holds none) and replacing it.
+  virtual std::string ClipboardText() = 0;
+  virtual void SetClipboardText(const std::string& text) = 0;
+  // The pointer's position on the screen.
+  virtual ScreenPoint PointerPosition() = 0;
 };
 
 // The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display, and
