@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
+#include <utility>
+
+#include "ui/forms.h"
 
 namespace lux {
 
@@ -312,6 +315,28 @@ FXTitlebarColors TitlebarColors(TColor Background, TColor Foreground) {
   c.InactiveForegroundColor = c.ButtonInactiveForegroundColor = c.ButtonPressedForegroundColor =
       ChangeColorLight(Foreground, fore);
   return c;
+}
+
+void ApplyTitlebarColors(ui::TForm& Form, TColor Background, TColor Foreground) {
+  const FXTitlebarColors c = TitlebarColors(Background, Foreground);
+  ui::TTitleBar& bar = Form.CustomTitleBar();
+  using F = FXTitlebarColors;
+  using B = ui::TTitleBar;
+  static constexpr std::pair<TColor F::*, ui::TAlphaColor B::*> kColors[] = {
+      {&F::BackgroundColor, &B::BackgroundColor},
+      {&F::InactiveBackgroundColor, &B::InactiveBackgroundColor},
+      {&F::ButtonBackgroundColor, &B::ButtonBackgroundColor},
+      {&F::ButtonInactiveBackgroundColor, &B::ButtonInactiveBackgroundColor},
+      {&F::ButtonHoverBackgroundColor, &B::ButtonHoverBackgroundColor},
+      {&F::ButtonPressedBackgroundColor, &B::ButtonPressedBackgroundColor},
+      {&F::ForegroundColor, &B::ForegroundColor},
+      {&F::ButtonForegroundColor, &B::ButtonForegroundColor},
+      {&F::ButtonHoverForegroundColor, &B::ButtonHoverForegroundColor},
+      {&F::InactiveForegroundColor, &B::InactiveForegroundColor},
+      {&F::ButtonInactiveForegroundColor, &B::ButtonInactiveForegroundColor},
+      {&F::ButtonPressedForegroundColor, &B::ButtonPressedForegroundColor}};
+  for (const auto& [from, to] : kColors) bar.*to = MakeARGB(c.*from, 255);
+  bar.Invalidate();
 }
 
 }  // namespace lux

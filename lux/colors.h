@@ -10,6 +10,10 @@
 #include "lux/linker.h"
 #include "lux/types.h"
 
+namespace ui {
+class TForm;
+}
+
 namespace lux {
 
 class EConvertError : public std::runtime_error {
@@ -334,5 +338,7 @@ struct FXTitlebarColors {
   TColor ButtonPressedForegroundColor;
 };
 FXTitlebarColors TitlebarColors(TColor Background, TColor Foreground);
+// Gives the form's custom title bar the colours TitlebarColors derives.
+void ApplyTitlebarColors(ui::TForm& Form, TColor Background, TColor Foreground);
 
 }  // namespace lux

@@ -12,16 +12,22 @@
 
 namespace lux {
 
-FXCustomTooltip::FXCustomTooltip(ui::TComponent* aOwner) : ui::TCustomControl(aOwner) {
-  font_.SetName("Segoe UI");
-  font_.SetSize(8);
+FXCustomTooltip::FXCustomTooltip(ui::TComponent* aOwner) : ui::THintWindow(aOwner) {
+  Font.SetName("Segoe UI");
+  Font.SetSize(8);
+}
+
+void FXCustomTooltip::CreateParams(ui::TCreateParams& Params) {
+  ui::THintWindow::CreateParams(Params);
+  Params.Border = false;
+  if (!ShowShadow) Params.DropShadow = false;
 }
 
 TRect FXCustomTooltip::CalcHintRect(std::int32_t MaxWidth, const std::string& AHint, const void*) {
   // Measuring needs a canvas even when the window has none yet; a one-pixel scratch bitmap serves.
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
-  canvas.Font = font_;
+  canvas.Font = Font;
   TRect measured{0, 0, 0, 0};
   if (!AHint.empty()) {
     // Like a calculate-only measurement: as wide as the widest wrapped line, as high as all lines.
@@ -42,10 +48,9 @@ void FXCustomTooltip::Paint() {
   canvas.BrushColor = MakeARGB(BackColor, 255);
   canvas.FillRect(TRect{0, 0, w, h});
   DrawBorder(canvas, TRect{0, 0, w, h}, BorderColor, BorderThickness, 5);
-  // The window's own hint property holds the text it shows, as a hint window's caption would.
-  canvas.Font = font_;
+  canvas.Font = Font;
   canvas.Font.SetColor(MakeARGB(ContrastTextColor(BackColor), 255));
-  DrawTextRect(canvas, TRect{TextMarginX + t, TextMarginY + t, w - TextMarginX - t, h - TextMarginY - t}, Hint(),
+  DrawTextRect(canvas, TRect{TextMarginX + t, TextMarginY + t, w - TextMarginX - t, h - TextMarginY - t}, Caption(),
                {FXTextFlag::WordWrap, FXTextFlag::VerticalCenter, FXTextFlag::TrimDots, FXTextFlag::HotkeyChars});
 }
 

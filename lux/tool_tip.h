@@ -6,14 +6,14 @@
 
 #include "lux/types.h"
 #include "ui/canvas.h"
-#include "ui/controls.h"
 #include "ui/font.h"
+#include "ui/hints.h"
 
 namespace lux {
 
-// The toolkit has no hint window of its own yet, so the tooltip stands on a custom control; showing,
-// hiding and placing it near the pointer stay with whoever creates it.
-class FXCustomTooltip : public ui::TCustomControl {
+// Showing, hiding and placing the window near the pointer are the toolkit's; the application makes
+// its hint windows of whichever of the two classes the theme last chose.
+class FXCustomTooltip : public ui::THintWindow {
  public:
   static constexpr std::int32_t TextMarginX = 7;
   static constexpr std::int32_t TextMarginY = 5;
@@ -25,17 +25,15 @@ class FXCustomTooltip : public ui::TCustomControl {
   TColor BorderColor = 0;
   TColor BackColor = 0;
 
-  ui::TFont& Font() { return font_; }
   // The window's rectangle for AHint wrapped within MaxWidth, borders and margins included.
-  TRect CalcHintRect(std::int32_t MaxWidth, const std::string& AHint, const void* AData = nullptr);
+  TRect CalcHintRect(std::int32_t MaxWidth, const std::string& AHint, const void* AData = nullptr) override;
   // Paints the window's client area on `canvas`, as the window itself would be painted.
   void PaintTo(ui::TCanvas& canvas) { PaintSelf(canvas); }
 
  protected:
+  // No system frame; no drop shadow either when ShowShadow is off.
+  void CreateParams(ui::TCreateParams& Params) override;
   void Paint() override;
-
- private:
-  ui::TFont font_;
 };
 
 class FXLightTooltip : public FXCustomTooltip {

@@ -135,4 +135,7 @@ constexpr std::uint32_t MakeARGB(TColor Color, std::uint8_t Alpha) {
   return (std::uint32_t(Alpha) << 24) | ((Color & 0xFFu) << 16) | (Color & 0xFF00u) | ((Color >> 16) & 0xFFu);
 }
 
+// The colour of a 0xAARRGGBB value, its alpha dropped: the same swap undone.
+constexpr TColor ColorFromARGB(std::uint32_t ARGB) { return MakeARGB(ARGB, 0); }
+
 }  // namespace lux

@@ -10,6 +10,7 @@
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
 #include "platform/canvas.h"
+#include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -39,8 +40,8 @@ TEST_F(ToolTip, ClassesTakeTheThemeTooltipColoursAndTheirOwnDefaults) {
   EXPECT_EQ(light.BorderColor, 0xFBFBFBu);
   EXPECT_TRUE(light.ShowShadow);
   EXPECT_EQ(light.BorderThickness, 2);
-  EXPECT_EQ(light.Font().Name(), "Segoe UI");
-  EXPECT_EQ(light.Font().Size(), 8);
+  EXPECT_EQ(light.Font.Name(), "Segoe UI");
+  EXPECT_EQ(light.Font.Size(), 8);
 
   FXDarkTooltip dark(nullptr);
   EXPECT_EQ(dark.BackColor, 0x202020u);
@@ -64,7 +65,7 @@ TEST_F(ToolTipDrawing, HintRectIsTheTextGrownByMarginsAndBorder) {
   FXLightTooltip tip(nullptr);
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
-  canvas.Font = tip.Font();
+  canvas.Font = tip.Font;
   const std::string word = "Install";
   const TRect one = tip.CalcHintRect(300, word);
   EXPECT_EQ(one.Left, 0);
@@ -97,7 +98,7 @@ TEST_F(ToolTipDrawing, PaintsFillBorderAndContrastingText) {
       tip = std::make_unique<FXDarkTooltip>(nullptr);
     else
       tip = std::make_unique<FXLightTooltip>(nullptr);
-    tip->SetHint("Hint");
+    tip->SetCaption("Hint");
     const TRect r = tip->CalcHintRect(300, "Hint");
     tip->SetBounds(0, 0, r.Width(), r.Height());
     ui::TBitmap target(r.Width(), r.Height());
@@ -120,6 +121,19 @@ TEST_F(ToolTipDrawing, PaintsFillBorderAndContrastingText) {
         if (std::abs(Luma(p) - Luma(c.fill)) > std::abs(Luma(ink) - Luma(c.fill))) ink = p;
       }
     EXPECT_NEAR(Luma(ink), Luma(c.text), 8);
+  }
+}
+
+TEST_F(ToolTipDrawing, WindowHasNoFrameAndCastsAShadowOnlyWhenAskedTo) {
+  for (bool shadow : {true, false}) {
+    FXLightTooltip tip(nullptr);
+    tip.ShowShadow = shadow;
+    tip.ActivateHint(tip.CalcHintRect(300, "Hint"), "Hint");
+    auto& window = dynamic_cast<platform::HeadlessWindow&>(tip.Window());
+    EXPECT_FALSE(tip.Params().Border);
+    EXPECT_EQ(window.Shadow(), shadow);
+    EXPECT_TRUE(window.Visible());
+    EXPECT_FALSE(window.Decorated());
   }
 }
 
