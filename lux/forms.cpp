@@ -30,8 +30,8 @@ FXForm::~FXForm() {
     SmokeAnimation->WaitFor();
     SmokeAnimation.reset();
   }
-  if (FWindowUpdateLock || UpdatesLocked()) ui::Application().LockWindowUpdate(nullptr);
   Smoke.reset();
+  // The controls go while the window is still a framework window they can ask for its colours.
   DestroyComponents();
 }
 

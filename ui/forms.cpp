@@ -168,7 +168,7 @@ void TTitleBarPanel::Paint() {
 TForm::TForm(TComponent* owner) : TForm(owner, true) {}
 
 TForm::TForm(TComponent* owner, bool listed)
-    : TWinControl(owner), window_(platform::CurrentWindowBackend().MakeWindow(*this)), listed_(listed) {
+    : TWinControl(owner), window_(platform::CurrentWindowBackend().MakeWindow(*this)) {
   SetVisible(false);
   SetBounds(0, 0, 320, 240);
   ApplyWindowStyle();
@@ -227,16 +227,20 @@ void TForm::SetBorderIcons(const TBorderIcons& value) {
 void TForm::SetWindowState(TWindowState value) {
   if (value == windowState_) return;
   windowState_ = value;
-  // An embedded form maximised covers its parent's client area; a top-level window's state is the
-  // system's, and only a maximised one is sized here, to its monitor.
-  if (value == TWindowState::wsMaximized) {
-    if (TWinControl* parent = Parent()) {
-      SetBounds(0, 0, parent->Width(), parent->Height());
-    } else {
-      const TRect m = MonitorBounds();
-      SetBounds(m.Left, m.Top, m.Width(), m.Height());
-    }
+  // A top-level window's state is the system's; only a maximised one is sized here, to its monitor.
+  if (value == TWindowState::wsMaximized && !Embedded()) {
+    const TRect m = MonitorBounds();
+    SetBounds(m.Left, m.Top, m.Width(), m.Height());
   }
+  FitEmbedded();
+}
+
+void TForm::FitEmbedded() {
+  if (!Embedded() || windowState_ != TWindowState::wsMaximized) return;
+  // Over the whole client area, title bar included, and anchored on every side so it follows the
+  // parent's resizes.
+  SetAnchors({.Left = true, .Top = true, .Right = true, .Bottom = true});
+  SetBounds(0, 0, Parent()->Width(), Parent()->Height());
 }
 
 void TForm::ApplyWindowStyle() {
@@ -297,7 +301,7 @@ void TForm::Activated(bool active) {
 void TForm::Show() {
   if (Embedded()) {
     // An embedded form is part of its parent's picture, above the parent's other children.
-    if (windowState_ == TWindowState::wsMaximized) SetBounds(0, 0, Parent()->Width(), Parent()->Height());
+    FitEmbedded();
     BringToFront();
     SetVisible(true);
     Invalidate();
@@ -585,7 +589,6 @@ bool TForm::InputIsCaption(int x, int y) {
   TControl* bar = titleBar_.Enabled() ? titleBar_.Control() : nullptr;
   if (!bar || !bar->Showing()) return false;
   const TPoint local = bar->FormToClient({x, y});
-  if (!bar->ClientRect().Contains(local)) return false;
   // The caption buttons, and any control placed on the title bar, take their own clicks.
   if (auto* panel = dynamic_cast<TTitleBarPanel*>(bar); panel && panel->ButtonAt(local.X, local.Y) != TTitleBarPanel::TButton::None)
     return false;

@@ -219,6 +219,8 @@ class TForm : public TWinControl, private platform::WindowInput {
   void ReleaseCapture();
   // Applies Position as the hidden form is about to show.
   void PlaceByPosition();
+  // A maximised embedded form covers its parent.
+  void FitEmbedded();
 
   void InputPointerMoved(int x, int y, unsigned shift) override;
   void InputPointerLeft() override;
@@ -242,7 +244,6 @@ class TForm : public TWinControl, private platform::WindowInput {
   TBorderIcons borderIcons_;
   TWindowState windowState_ = TWindowState::wsNormal;
   TTitleBar titleBar_{*this};
-  bool listed_ = true;
   bool stayOnTop_ = false;
   TPoint placed_;  // where Moved last found the form
   bool positioned_ = false;

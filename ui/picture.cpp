@@ -142,8 +142,9 @@ void TPicture::LoadFromMemory(const void* data, std::size_t size) {
   bitDepth_ = bitDepth;
   palette_ = std::move(palette);
   transparency_ = std::move(transparency);
-  samples_ = bitDepth == 8 ? ReadSamples(deflated, Width(), Height(), Channels(colorType), interlaced)
-                           : std::vector<std::uint8_t>{};
+  interlaced_ = interlaced;
+  deflated_ = bitDepth == 8 ? std::move(deflated) : std::vector<std::uint8_t>{};
+  samples_.clear();
 }
 
 void TPicture::LoadFromFile(const std::filesystem::path& path) {
@@ -154,6 +155,12 @@ void TPicture::LoadFromFile(const std::filesystem::path& path) {
 }
 
 const std::uint8_t* TPicture::Samples(int y) const {
+  if (samples_.empty() && !deflated_.empty()) {
+    samples_ = ReadSamples(deflated_, Width(), Height(), Channels(colorType_), interlaced_);
+    // Read once either way: data this reader does not follow leaves the decoded bitmap to stand for it.
+    deflated_.clear();
+    deflated_.shrink_to_fit();
+  }
   if (samples_.empty() || y < 0 || y >= Height()) return nullptr;
   return samples_.data() + std::size_t(y) * Width() * Channels(colorType_);
 }

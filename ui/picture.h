@@ -35,7 +35,8 @@ class TPicture {
   // transparent grey or colour.
   const std::vector<std::uint8_t>& Transparency() const { return transparency_; }
   // The samples of row y in the file's channel order, unfiltered and de-interlaced (palette pictures
-  // hold indexes); kept for 8-bit pictures only, null otherwise.
+  // hold indexes); for 8-bit pictures only, null otherwise. Read from the file's data on first use,
+  // so pictures that are only drawn are inflated once, by the decoder.
   const std::uint8_t* Samples(int y) const;
 
  private:
@@ -44,7 +45,9 @@ class TPicture {
   int bitDepth_ = 0;
   std::vector<TAlphaColor> palette_;
   std::vector<std::uint8_t> transparency_;
-  std::vector<std::uint8_t> samples_;
+  bool interlaced_ = false;
+  mutable std::vector<std::uint8_t> deflated_;  // the image data chunks, until the samples are read
+  mutable std::vector<std::uint8_t> samples_;
 };
 
 }  // namespace ui

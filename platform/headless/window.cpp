@@ -13,7 +13,6 @@ std::vector<HeadlessWindow*>& Alive() {
 }
 HeadlessWindow* focused = nullptr;
 WindowRect monitor{0, 0, 1920, 1080};
-ScreenPoint pointer;
 
 class HeadlessBackend final : public WindowBackend {
  public:
@@ -25,7 +24,6 @@ class HeadlessBackend final : public WindowBackend {
   void Wake() override {}
   std::string ClipboardText() override { return clipboard_; }
   void SetClipboardText(const std::string& text) override { clipboard_ = text; }
-  ScreenPoint PointerPosition() override { return pointer; }
 
  private:
   std::string clipboard_;
@@ -108,8 +106,6 @@ std::unique_ptr<WindowBackend> CreateHeadlessBackend() { return std::make_unique
 std::vector<HeadlessWindow*> HeadlessWindows() { return Alive(); }
 
 void SetHeadlessMonitor(const WindowRect& bounds) { monitor = bounds; }
-
-void SetHeadlessPointer(ScreenPoint position) { pointer = position; }
 
 WindowBackend& CurrentWindowBackend() { return *Backend(); }
 

@@ -158,11 +158,6 @@ class SdlBackend final : public WindowBackend {
   void SetClipboardText(const std::string& text) override {
     if (SDL_SetClipboardText(text.c_str()) != 0) throw SdlError("The clipboard cannot take the text");
   }
-  ScreenPoint PointerPosition() override {
-    ScreenPoint p;
-    SDL_GetGlobalMouseState(&p.x, &p.y);
-    return p;
-  }
 
   void Add(Uint32 id, SdlWindow* window) { windows_[id] = window; }
   void Remove(Uint32 id) { windows_.erase(id); }

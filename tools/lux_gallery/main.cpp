@@ -25,6 +25,10 @@ using namespace lux;
 
 constexpr const char* kCaption = "Lux Gallery";
 
+void ToggleTheme() {
+  ThemeManager().SetDarkThemeMode(ThemeManager().DarkTheme() ? FXDarkSetting::ForceLight : FXDarkSetting::ForceDark);
+}
+
 // The common look of the gallery's tiles: they follow the theme and paint into their buffer.
 class TTile : public FXWindowsControl, public FXControl {
  public:
@@ -145,7 +149,7 @@ class TThemeButton : public TTile {
     SetCursor(ui::TCursor::Hand);
   }
   void Click() override {
-    ThemeManager().SetDarkThemeMode(ThemeManager().DarkTheme() ? FXDarkSetting::ForceLight : FXDarkSetting::ForceDark);
+    ToggleTheme();
     TTile::Click();
   }
 
@@ -197,8 +201,7 @@ class TGallery : public FXForm {
  private:
   void Key(const std::string& key) {
     if (key == "s" || key == "S") SetSmokeEffect(!SmokeEffect());
-    if (key == "t" || key == "T")
-      ThemeManager().SetDarkThemeMode(ThemeManager().DarkTheme() ? FXDarkSetting::ForceLight : FXDarkSetting::ForceDark);
+    if (key == "t" || key == "T") ToggleTheme();
   }
 };
 

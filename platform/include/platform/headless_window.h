@@ -91,8 +91,6 @@ class HeadlessWindow final : public Window {
 std::unique_ptr<WindowBackend> CreateHeadlessBackend();
 // The headless screen: one monitor of this size at the origin (1920 x 1080 until set).
 void SetHeadlessMonitor(const WindowRect& bounds);
-// Where the headless pointer is on the screen (the origin until set).
-void SetHeadlessPointer(ScreenPoint position);
 // The headless windows alive now, oldest first.
 std::vector<HeadlessWindow*> HeadlessWindows();
 

@@ -27,11 +27,6 @@ struct WindowRect {
   friend bool operator==(const WindowRect&, const WindowRect&) = default;
 };
 
-struct ScreenPoint {
-  int x = 0, y = 0;
-  friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
-};
-
 // Implemented by the toolkit: a backend reports every input of a window here, in window pixels.
 class WindowInput {
  public:
@@ -103,8 +98,6 @@ class WindowBackend {
   // The system clipboard's text ("" when it holds none) and replacing it.
   virtual std::string ClipboardText() = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
-  // The pointer's position on the screen.
-  virtual ScreenPoint PointerPosition() = 0;
 };
 
 // The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display, and
