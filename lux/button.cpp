@@ -1,0 +1,1 @@
+#include "lux/button.h"

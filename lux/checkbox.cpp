@@ -1,0 +1,1 @@
+#include "lux/checkbox.h"

@@ -1,0 +1,1 @@
+#include "lux/icon_view.h"

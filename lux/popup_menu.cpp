@@ -1,0 +1,1 @@
+#include "lux/popup_menu.h"

@@ -1,0 +1,1 @@
+#include "lux/radio_button.h"

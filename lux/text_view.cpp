@@ -1,0 +1,1 @@
+#include "lux/text_view.h"

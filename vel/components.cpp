@@ -1,0 +1,1 @@
+#include "vel/components.h"

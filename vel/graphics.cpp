@@ -1,0 +1,1 @@
+#include "vel/graphics.h"

@@ -1,0 +1,1 @@
+#include "vel/visual_panels.h"
