@@ -1,7 +1,11 @@
 // Paint timings of the framework's buffered controls on a headless form: whole-form repaints, one
-// control's update, and the work of one animation frame.
+// control's update, the work of one animation frame, the button's hover blend, the progress bar's glide,
+// and what an endless progress bar costs the processor.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +16,16 @@
 #include <vector>
 
 #include "lux/animations.h"
+#include "lux/button.h"
 #include "lux/controls.h"
 #include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/progress.h"
 #include "lux/theme_manager.h"
 #include "platform/canvas.h"
 #include "platform/environment.h"
 #include "lux/forms.h"
+#include "ui/application.h"
 #include "ui/forms.h"
 
 namespace {
@@ -225,6 +232,99 @@ void BM_AnimationFrame(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_AnimationFrame)->Unit(benchmark::kMicrosecond);
+
+// Puts a framework control on the scene's form, as the gallery places its controls.
+template <class T>
+T& AddControl(TScene& Scene, const TRect& Bounds) {
+  T* control = new T(Scene.Form.get());
+  control->SetParent(Scene.Form.get());
+  control->SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+  return *control;
+}
+
+// One frame of a button's hover blend: the blend position moves, the button repaints its buffer with
+// the blended fill and text, and the form presents. The blend's position is stepped through the
+// animation's ten frames and back, as hovering in and out does.
+void BM_ButtonHoverFrame(benchmark::State& state) {
+  if (!CanPaint(state)) return;
+  TScene scene;
+  FXButton& button = AddControl<FXButton>(scene, Rect(300, 200, 440, 235));
+  button.SetText("Hover me");
+  scene.Form->Update();
+  std::vector<std::int32_t> frames;
+  for (int i = 1; i <= 10; ++i) frames.push_back(255 * i / 10);
+  for (int i = 9; i >= 0; --i) frames.push_back(255 * i / 10);
+  std::size_t next = 0;
+  for (auto _ : state) {
+    button.PaintBlendFrame(FXControlState::None, FXControlState::Hover, frames[next]);
+    scene.Form->Update();
+    next = (next + 1) % frames.size();
+  }
+}
+BENCHMARK(BM_ButtonHoverFrame)->Unit(benchmark::kMicrosecond);
+
+// One frame of the progress bar's value glide: the shown value moves, the bar lays itself out again and
+// repaints, and the form presents. Without animations a value change does exactly that work, so the
+// glide's 25 values from 0 to 60 % are set in turn (and back).
+void BM_ProgressGlideFrame(benchmark::State& state) {
+  if (!CanPaint(state)) return;
+  TScene scene;
+  FXProgress& bar = AddControl<FXProgress>(scene, Rect(200, 220, 534, 240));
+  bar.SetAnimations(false);
+  scene.Form->Update();
+  std::vector<float> frames;
+  for (int i = 0; i <= 25; ++i) frames.push_back(60.0f * float(i) / 25);
+  for (int i = 24; i > 0; --i) frames.push_back(60.0f * float(i) / 25);
+  std::size_t next = 0;
+  for (auto _ : state) {
+    bar.SetValue(frames[next]);
+    scene.Form->Update();
+    next = (next + 1) % frames.size();
+  }
+}
+BENCHMARK(BM_ProgressGlideFrame)->Unit(benchmark::kMicrosecond);
+
+double ProcessCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// What an endless (Intermediate) progress bar costs while it runs: the process's processor time
+// (user and system, every thread) against the wall time of a fixed number of its frames. Each
+// iteration runs the application loop until the bar has painted that many more frames; the counters
+// give the processor time per frame and the share of one core the running bar takes.
+void BM_IntermediateProgressCpu(benchmark::State& state) {
+  if (!CanPaint(state)) return;
+  const auto frames = static_cast<int>(state.range(0));
+  TScene scene;
+  FXProgress& bar = AddControl<FXProgress>(scene, Rect(200, 220, 534, 240));
+  std::atomic<int> painted{0};
+  bar.OnPaintBuffer = [&painted](FXControl*) { ++painted; };
+  bar.SetProgressKind(FXProgressKind::Intermediate);
+  double cpu = 0, wall = 0;
+  int counted = 0;
+  for (auto _ : state) {
+    const int start = painted;
+    const double cpuStart = ProcessCpuSeconds();
+    const auto wallStart = std::chrono::steady_clock::now();
+    const bool done = ui::Application().RunUntil([&] { return painted - start >= frames; }, std::chrono::minutes(1));
+    cpu += ProcessCpuSeconds() - cpuStart;
+    wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    counted += painted - start;
+    if (!done) {
+      state.SkipWithError("the bar stopped painting");
+      break;
+    }
+  }
+  bar.SetProgressKind(FXProgressKind::Normal);
+  if (counted == 0 || wall <= 0) return;
+  state.counters["cpu_us_per_frame"] = benchmark::Counter(cpu / counted * 1e6);
+  state.counters["wall_us_per_frame"] = benchmark::Counter(wall / counted * 1e6);
+  state.counters["core_share_pct"] = benchmark::Counter(cpu / wall * 100);
+}
+BENCHMARK(BM_IntermediateProgressCpu)->Arg(200)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -1,30 +1,18 @@
 #!/usr/bin/env bash
 # Runs lux-gallery in the X server xvfb-run started, takes screenshots of the screen and drives the
 # window with the real pointer and keyboard: hovering the theme button lights it, clicking it turns
-# the window dark, S lays the smoke overlay over it, Esc closes it.
+# the window dark, C and the Controls button open the controls window and its Esc hides it again, S
+# lays the smoke overlay over the gallery, Esc closes it.
 set -euo pipefail
 gallery=$1
 shots=$2
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# The colour of one screen pixel of a screenshot, as RRGGBB.
-pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
-shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
-# Waits until the pixel at (x, y) of the screen is (or, with "not", is no longer) a colour.
-wait_pixel() {
-  local mode=$1 x=$2 y=$3 want=$4 name=$5 got
-  for _ in $(seq 50); do
-    got=$(pixel "$(shot "$name")" "$x" "$y")
-    if [[ $mode == is && $got == "$want" ]] || [[ $mode == not && $got != "$want" ]]; then echo "$got"; return 0; fi
-    sleep 0.1
-  done
-  fail "$name: pixel ($x, $y) is $got, wanted $mode $want"
-}
+. "$(dirname "$0")/x11_lib.sh"
 
 "$gallery" &
 pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
+trap 'stop $pid' EXIT
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Lux Gallery$" | head -1)
 [[ -n $wid ]] || fail "no gallery window"
 eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
@@ -45,6 +33,33 @@ dark=$(wait_pixel is $bx $by 202020 dark)
 echo "background after the click: $dark"
 
 # There is no window manager to give the focus on a click: the window takes it from xdotool.
+xdotool windowfocus "$wid"
+sleep 0.2
+
+# C opens the controls window over this one and its Esc only hides it; the button opens it again.
+controls_shown() {
+  local found
+  for _ in $(seq 100); do
+    found=$(xdotool search --onlyvisible --name "^Lux Controls$" 2>/dev/null | head -1 || true)
+    if [[ $1 == yes && -n $found ]] || [[ $1 == no && -z $found ]]; then echo "$found"; return 0; fi
+    sleep 0.1
+  done
+  fail "the controls window is not $([[ $1 == yes ]] && echo shown || echo hidden)"
+}
+xdotool key c
+cid=$(controls_shown yes)
+xdotool windowfocus "$cid"
+sleep 0.2
+xdotool key Escape
+controls_shown no >/dev/null
+xdotool mousemove $((X + 644)) $((Y + 362)) click 1
+cid=$(controls_shown yes)
+shot controls-from-button >/dev/null
+xdotool windowfocus "$cid"
+sleep 0.2
+xdotool key Escape
+controls_shown no >/dev/null
+kill -0 $pid 2>/dev/null || fail "closing the controls window ended the gallery"
 xdotool windowfocus "$wid"
 sleep 0.2
 xdotool key s

@@ -1,0 +1,28 @@
+# Shared by the gallery's X tests (sourced): screenshots, pixels, waiting for states, and ending the
+# program under test by its pid. Expects $shots (the screenshot folder) to be set.
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# The colour of one screen pixel of a screenshot, as RRGGBB.
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+# Waits until the pixel at (x, y) of the screen is (or, with "not", is no longer) a colour; prints it.
+wait_pixel() {
+  local mode=$1 x=$2 y=$3 want=$4 name=$5 got
+  for _ in $(seq 50); do
+    got=$(pixel "$(shot "$name")" "$x" "$y")
+    if [[ $mode == is && $got == "$want" ]] || [[ $mode == not && $got != "$want" ]]; then echo "$got"; return 0; fi
+    sleep 0.1
+  done
+  fail "$name: pixel ($x, $y) is $got, wanted $mode $want"
+}
+# The mean of a colour's three channels.
+brightness() { echo $(((16#${1:0:2} + 16#${1:2:2} + 16#${1:4:2}) / 3)); }
+
+# Ends the program by its pid: SIGTERM first, SIGKILL only when it outlives a generous wait.
+stop() {
+  local pid=$1
+  kill -0 "$pid" 2>/dev/null || return 0
+  kill -TERM "$pid" 2>/dev/null || true
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL "$pid" 2>/dev/null || true
+}
