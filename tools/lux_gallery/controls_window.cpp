@@ -3,7 +3,7 @@
 // message dialogs. Every event a test needs is printed as one line (see Say).
 #include "controls_window.h"
 
-#include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,15 +31,16 @@ namespace {
 using namespace lux;
 
 constexpr const char* kCaption = "Lux Controls";
-constexpr int kWidth = 1180, kHeight = 700;
+constexpr int kWidth = 1190, kHeight = 650;
 
 // Glyphs of the icon font the framework draws with.
-constexpr const char* kGlyphSave = "\uE74E";
 constexpr const char* kGlyphCopy = "\uE8C8";
 constexpr const char* kGlyphCheck = "\uE73E";
-constexpr const char* kGlyphSettings = "\uE713";
-constexpr const char* kGlyphHeart = "\uEB51";
-constexpr const char* kGlyphWarning = "\uE7BA";
+constexpr const char* kGlyphDownload = "\uE118";
+constexpr const char* kGlyphDocument = "\uE8A6";
+constexpr const char* kGlyphPeople = "\uE97C";
+constexpr const char* kGlyphStar = "\uE734";
+constexpr const char* kGlyphError = "\uEA39";
 
 // Controls lay out and paint as soon as they have a parent, so the parent comes before the bounds.
 template <class T>
@@ -71,24 +72,22 @@ const char* StateName(FXCheckBoxState State) {
   return "?";
 }
 
-// The pictures of the image controls are drawn here rather than read from a file: a sky, a sun and
-// hills, 96 x 64 with a transparent corner, so every draw mode shows its own placement.
-ui::TBitmap MakeLandscape() {
-  ui::TBitmap picture(96, 64);
-  ui::TCanvas canvas(picture);
+// The image controls' picture is drawn here rather than read from a file: a sky, a sun and hills,
+// 96 x 64 with a transparent corner, so every draw mode shows its own placement.
+constexpr int kPictureWidth = 96, kPictureHeight = 64;
+void DrawLandscape(ui::TCanvas& Canvas) {
   for (int y = 0; y < 40; ++y) {
-    canvas.BrushColor = 0xFF000000 | (0x40 + y * 2) << 16 | (0x90 + y * 2) << 8 | 0xE0;
-    canvas.FillRect(TRect{0, y, 96, y + 1});
+    Canvas.BrushColor = 0xFF000000u | std::uint32_t(0x40 + y * 2) << 16 | std::uint32_t(0x90 + y * 2) << 8 | 0xE0u;
+    Canvas.FillRect(TRect{0, y, kPictureWidth, y + 1});
   }
-  canvas.Pen.Width = 0;
-  canvas.BrushColor = 0xFFFFC83C;
-  canvas.Ellipse(62, 8, 22, 22);
-  canvas.BrushColor = 0xFF3C9A46;
-  canvas.Ellipse(-30, 30, 90, 60);
-  canvas.BrushColor = 0xFF2E7D32;
-  canvas.Ellipse(30, 36, 100, 60);
-  picture.FillRect(TRect{0, 0, 8, 8}, 0x00000000);
-  return picture;
+  Canvas.Pen.Width = 0;
+  Canvas.BrushColor = 0xFFFFC83C;
+  Canvas.Ellipse(62, 8, 22, 22);
+  Canvas.BrushColor = 0xFF3C9A46;
+  Canvas.Ellipse(-30, 30, 90, 60);
+  Canvas.BrushColor = 0xFF2E7D32;
+  Canvas.Ellipse(30, 36, 100, 60);
+  Canvas.Target().FillRect(TRect{0, 0, 8, 8}, 0x00000000);
 }
 
 }  // namespace
@@ -122,7 +121,7 @@ TControlsWindow::TControlsWindow(bool QuitOnClose) : FXForm(nullptr) {
 }
 
 void TControlsWindow::BuildButtons() {
-  Heading(*this, *this, "Buttons", 20, 14);
+  Heading(*this, *this, "Buttons", 20, 44);
   struct TKind {
     const char* Name;
     const char* Text;
@@ -130,13 +129,13 @@ void TControlsWindow::BuildButtons() {
     int X, Y;
   };
   const TKind kinds[] = {
-      {"normal", "Normal", FXButtonKind::Normal, 20, 50},      {"accent", "Accent", FXButtonKind::Accent, 170, 50},
-      {"toggle", "Toggle", FXButtonKind::Toggle, 20, 95},      {"dropdown", "Drop-down", FXButtonKind::Dropdown, 170, 95},
-      {"link", "Hyperlink", FXButtonKind::Link, 20, 140},      {"flat", "Flat", FXButtonKind::Flat, 170, 140},
-      {"disabled", "Disabled", FXButtonKind::Accent, 20, 185},
+      {"normal", "Normal", FXButtonKind::Normal, 20, 80},  {"accent", "Accent", FXButtonKind::Accent, 190, 80},
+      {"toggle", "Toggle", FXButtonKind::Toggle, 20, 125}, {"dropdown", "Menu", FXButtonKind::Dropdown, 190, 125},
+      {"link", "Hyperlink", FXButtonKind::Link, 20, 170},  {"flat", "Flat", FXButtonKind::Flat, 190, 170},
+      {"disabled", "Disabled", FXButtonKind::Accent, 20, 215},
   };
   for (const TKind& kind : kinds) {
-    auto* button = Add<FXButton>(*this, *this, kind.Name, Rect(kind.X, kind.Y, kind.X + 140, kind.Y + 35));
+    auto* button = Add<FXButton>(*this, *this, kind.Name, Rect(kind.X, kind.Y, kind.X + 160, kind.Y + 35));
     button->SetText(kind.Text);
     button->SetButtonKind(kind.Kind);
     const std::string name = kind.Name;
@@ -151,14 +150,14 @@ void TControlsWindow::BuildButtons() {
   link->OnOpenLink = [](auto&&...) { Say("link: open"); };
   static_cast<FXButton*>(FindComponent("disabled"))->SetEnabled(false);
 
-  auto* above = Add<FXButton>(*this, *this, "above", Rect(170, 185, 310, 249));
+  auto* above = Add<FXButton>(*this, *this, "above", Rect(190, 215, 350, 284));
   above->SetText("Icon above");
   above->SetImageLayout(FXDrawLayout::Top);
-  above->Image().SetSelectSegoe(kGlyphSettings);
+  above->Image().SetSelectSegoe(kGlyphDownload);
   above->Image().SetEnabled(true);
   above->OnClick = [](auto&&...) { Say("click: above"); };
 
-  auto* state = Add<FXButton>(*this, *this, "state", Rect(20, 230, 160, 265));
+  auto* state = Add<FXButton>(*this, *this, "state", Rect(20, 260, 180, 295));
   state->SetText("Copy");
   state->Image().SetSelectSegoe(kGlyphCopy);
   state->Image().SetEnabled(true);
@@ -166,13 +165,13 @@ void TControlsWindow::BuildButtons() {
   state->StateImage().SetSelectSegoe(kGlyphCheck);
   state->StateImage().SetEnabled(true);
   state->SetStateDuration(1500);
-  state->SetAutoStateToggle(true);
+  state->AutoStateToggle = true;
   state->OnClick = [](auto&&...) { Say("click: state"); };
 
-  auto* repeat = Add<FXButton>(*this, *this, "repeat", Rect(20, 275, 160, 310));
-  repeat->SetText("Hold to repeat");
-  repeat->SetRepeatWhenPressed(true);
-  FRepeatCount = Add<FXTextBox>(*this, *this, "repeats", Rect(170, 275, 310, 310));
+  auto* repeat = Add<FXButton>(*this, *this, "repeat", Rect(20, 305, 180, 340));
+  repeat->SetText("Repeat");
+  repeat->RepeatWhenPressed = true;
+  FRepeatCount = Add<FXTextBox>(*this, *this, "repeats", Rect(190, 305, 350, 340));
   FRepeatCount->SetAutoSize(false);
   FRepeatCount->SetText("Repeats: 0");
   repeat->OnClick = [this](auto&&...) {
@@ -182,13 +181,13 @@ void TControlsWindow::BuildButtons() {
 }
 
 void TControlsWindow::BuildDialogButtons() {
-  Heading(*this, *this, "Dialogs", 20, 330);
+  Heading(*this, *this, "Dialogs", 20, 360);
   const char* const dialogs[][2] = {{"ok", "Ok"},          {"yesno", "Yes, No"},          {"okcancel", "Ok, Cancel"},
-                                    {"yesnocancel", "Yes, No, Cancel"}, {"long", "Long message"}};
+                                    {"yesnocancel", "Yes, No, Cancel"}, {"long", "A long message"}};
   int index = 0;
   for (const auto& [name, text] : dialogs) {
-    const int x = 20 + (index % 2) * 150, y = 366 + (index / 2) * 45;
-    auto* button = Add<FXButton>(*this, *this, std::string("dialog-") + name, Rect(x, y, x + 140, y + 35));
+    const int y = 396 + index * 45;
+    auto* button = Add<FXButton>(*this, *this, std::string("dialog-") + name, Rect(20, y, 220, y + 35));
     button->SetText(text);
     const std::string kind = name;
     button->OnClick = [this, kind](auto&&...) { ShowDialog(kind); };
@@ -198,7 +197,7 @@ void TControlsWindow::BuildDialogButtons() {
 
 void TControlsWindow::ShowDialog(const std::string& Name) {
   FXDialog dialog(this);
-  using B = FXMsgDlgBtn;
+  using B = TMsgDlgBtn;
   if (Name == "ok") {
     dialog.SetTitle("Information");
     dialog.SetText("The gallery shows a dialog with one button.");
@@ -224,12 +223,12 @@ void TControlsWindow::ShowDialog(const std::string& Name) {
     dialog.SetButtons({B::OK});
   }
   Say("dialog-open: " + Name);
-  const int result = dialog.Execute();
+  const ui::TModalResult result = dialog.Execute();
   Say("dialog: " + std::to_string(result));
 }
 
 void TControlsWindow::BuildProgress() {
-  Heading(*this, *this, "Progress bars", 340, 14);
+  Heading(*this, *this, "Progress bars", 370, 44);
   struct TBar {
     const char* Name;
     FXProgressKind Kind;
@@ -239,23 +238,23 @@ void TControlsWindow::BuildProgress() {
                        {"Intermediate", FXProgressKind::Intermediate, 0},
                        {"Paused", FXProgressKind::Paused, 50},
                        {"Error", FXProgressKind::Error, 75}};
-  int y = 50;
+  int y = 80;
   for (const TBar& bar : bars) {
-    auto* progress = Add<FXProgress>(*this, *this, std::string("progress-") + bar.Name, Rect(340, y, 540, y + 20));
+    auto* progress = Add<FXProgress>(*this, *this, std::string("progress-") + bar.Name, Rect(370, y, 530, y + 20));
     progress->SetAnimations(false);
     progress->SetValue(bar.Value);
     progress->SetAnimations(true);
     progress->SetProgressKind(bar.Kind);
-    auto* label = Add<FXTextBox>(*this, *this, "", Rect(550, y, 650, y + 20));
+    auto* label = Add<FXTextBox>(*this, *this, "", Rect(540, y, 680, y + 20));
     label->SetText(bar.Name);
     if (!FGlide) FGlide = progress;
     y += 32;
   }
   const std::pair<const char*, float> targets[] = {{"60", 60}, {"0", 0}};
-  int x = 340;
+  int x = 370;
   for (const auto& [text, value] : targets) {
-    auto* button = Add<FXButton>(*this, *this, std::string("progress-to-") + text, Rect(x, 180, x + 95, 215));
-    button->SetText(std::string("To ") + text + " %");
+    auto* button = Add<FXButton>(*this, *this, std::string("progress-to-") + text, Rect(x, 210, x + 95, 245));
+    button->SetText(std::string("To ") + text);
     const float target = value;
     button->OnClick = [this, target](auto&&...) {
       FGlide->SetValue(target);
@@ -266,7 +265,7 @@ void TControlsWindow::BuildProgress() {
 }
 
 void TControlsWindow::BuildChecks() {
-  Heading(*this, *this, "Check boxes", 340, 236);
+  Heading(*this, *this, "Check boxes", 370, 266);
   struct TCheck {
     const char* Name;
     const char* Text;
@@ -275,9 +274,9 @@ void TControlsWindow::BuildChecks() {
   const TCheck checks[] = {{"check", "Check box", false, true, false},
                            {"three", "Three states", true, true, false},
                            {"check-disabled", "Disabled", false, false, true}};
-  int y = 270;
+  int y = 300;
   for (const TCheck& check : checks) {
-    auto* box = Add<FXCheckBox>(*this, *this, check.Name, Rect(340, y, 560, y + 30));
+    auto* box = Add<FXCheckBox>(*this, *this, check.Name, Rect(370, y, 590, y + 30));
     box->SetText(check.Text);
     box->SetAllowGrayed(check.AllowGrayed);
     box->SetChecked(check.Checked);
@@ -289,10 +288,10 @@ void TControlsWindow::BuildChecks() {
 }
 
 void TControlsWindow::BuildRadios() {
-  Heading(*this, *this, "Radio buttons", 340, 376);
+  Heading(*this, *this, "Radio buttons", 370, 406);
   // Each group sits in a panel of its own, so checking one excludes only its own siblings.
   auto group = [this](const std::string& Name, int X, const std::vector<std::string>& Items) {
-    auto* panel = Add<FXPanel>(*this, *this, Name, Rect(X, 410, X + 150, 410 + 12 + 32 * int(Items.size())));
+    auto* panel = Add<FXPanel>(*this, *this, Name, Rect(X, 440, X + 150, 440 + 12 + 32 * int(Items.size())));
     panel->SetBackgroundColor(FXBackgroundColor::Content);
     int y = 6;
     for (const std::string& item : Items) {
@@ -303,8 +302,8 @@ void TControlsWindow::BuildRadios() {
     }
     return panel;
   };
-  FGroupA = group("a", 340, {"1", "2", "3"});
-  FGroupB = group("b", 500, {"1", "2"});
+  FGroupA = group("a", 370, {"1", "2", "3"});
+  FGroupB = group("b", 530, {"1", "2"});
   static_cast<FXRadioButton*>(FindComponent("a-1"))->SetChecked(true);
   static_cast<FXRadioButton*>(FindComponent("b-2"))->SetChecked(true);
 }
@@ -321,13 +320,13 @@ void TControlsWindow::ReportRadios(const FXRadioButton& Checked) {
 }
 
 void TControlsWindow::BuildTexts() {
-  Heading(*this, *this, "Text boxes", 680, 14);
-  auto* sized = Add<FXTextBox>(*this, *this, "text-sized", Rect(680, 50, 900, 70));
+  Heading(*this, *this, "Text boxes", 700, 44);
+  auto* sized = Add<FXTextBox>(*this, *this, "text-sized", Rect(700, 80, 920, 100));
   sized->SetText("Sized to its text");
 
-  auto* wrapped = Add<FXTextBox>(*this, *this, "text-wrapped", Rect(680, 78, 900, 98));
+  auto* wrapped = Add<FXTextBox>(*this, *this, "text-wrapped", Rect(700, 108, 920, 128));
   wrapped->SetWordWrap(true);
-  wrapped->SetText("Word wrap on: the box keeps its width and grows in height to hold every line.");
+  wrapped->SetText("Wrapped: the box keeps its width and grows in height.");
 
   struct TAligned {
     const char* Name;
@@ -336,10 +335,10 @@ void TControlsWindow::BuildTexts() {
   };
   const TAligned aligned[] = {{"text-centre", "Centred both ways", FXLayout::Center, FXLayout::Center},
                               {"text-end", "At the end, bottom", FXLayout::Ending, FXLayout::Ending}};
-  int y = 150;
+  int y = 230;
   for (const TAligned& box : aligned) {
     // On an interior panel, so that the box's own area shows where its text sits.
-    auto* frame = Add<FXPanel>(*this, *this, std::string(box.Name) + "-panel", Rect(680, y, 900, y + 44));
+    auto* frame = Add<FXPanel>(*this, *this, std::string(box.Name) + "-panel", Rect(700, y, 920, y + 44));
     frame->SetBackgroundColor(FXBackgroundColor::Content);
     auto* text = Add<FXTextBox>(*this, *frame, box.Name, Rect(0, 0, 220, 44));
     text->SetAutoSize(false);
@@ -351,20 +350,20 @@ void TControlsWindow::BuildTexts() {
     y += 52;
   }
 
-  Heading(*this, *this, "Icon views", 680, 262);
+  Heading(*this, *this, "Icon views", 700, 340);
   struct TIcon {
     const char* Glyph;
     double Scale;
     FXLayout Horizontal;
     bool Enabled;
   };
-  const TIcon icons[] = {{kGlyphSave, 1.0, FXLayout::Center, true},
-                         {kGlyphHeart, 0.6, FXLayout::Center, true},
-                         {kGlyphSettings, 0.6, FXLayout::Beginning, true},
-                         {kGlyphWarning, 1.0, FXLayout::Center, false}};
-  int x = 680;
+  const TIcon icons[] = {{kGlyphDocument, 1.0, FXLayout::Center, true},
+                         {kGlyphPeople, 0.6, FXLayout::Center, true},
+                         {kGlyphStar, 0.6, FXLayout::Beginning, true},
+                         {kGlyphError, 1.0, FXLayout::Center, false}};
+  int x = 700;
   for (const TIcon& icon : icons) {
-    auto* view = Add<FXIconView>(*this, *this, "", Rect(x, 296, x + 50, 346));
+    auto* view = Add<FXIconView>(*this, *this, "", Rect(x, 374, x + 50, 424));
     view->Image().SetSelectSegoe(icon.Glyph);
     view->SetScale(icon.Scale);
     view->SetLayoutHorizontal(icon.Horizontal);
@@ -372,8 +371,8 @@ void TControlsWindow::BuildTexts() {
     x += 56;
   }
 
-  Heading(*this, *this, "Text view", 680, 364);
-  auto* view = Add<FXTextView>(*this, *this, "textview", Rect(680, 398, 900, 560));
+  Heading(*this, *this, "Text view", 700, 440);
+  auto* view = Add<FXTextView>(*this, *this, "textview", Rect(700, 474, 920, 634));
   std::vector<FXTextLine> lines = {{"A read-only text view", true},
                                    {"It wraps long lines at its width and scrolls with the wheel, the keys "
                                     "and its own thin scroll bar.",
@@ -386,33 +385,35 @@ void TControlsWindow::BuildTexts() {
 }
 
 void TControlsWindow::BuildPanelsAndImages() {
-  Heading(*this, *this, "Panels", 940, 14);
-  auto* accent = Add<FXPanel>(*this, *this, "panel-accent", Rect(940, 50, 1160, 120));
+  Heading(*this, *this, "Panels", 950, 44);
+  auto* accent = Add<FXPanel>(*this, *this, "panel-accent", Rect(950, 80, 1170, 150));
   accent->SetAccentLine(true);
-  Add<FXTextBox>(*this, *accent, "", Rect(30, 24, 200, 44))->SetText("With its accent line");
+  Add<FXTextBox>(*this, *accent, "", Rect(30, 24, 200, 44))->SetText("Accent line");
 
-  auto* content = Add<FXPanel>(*this, *this, "panel-content", Rect(940, 130, 1160, 200));
+  auto* content = Add<FXPanel>(*this, *this, "panel-content", Rect(950, 160, 1170, 230));
   content->SetBackgroundColor(FXBackgroundColor::Content);
   Add<FXTextBox>(*this, *content, "", Rect(12, 24, 200, 44))->SetText("Content colour");
 
-  auto* accentPanel = Add<vel::CPanel>(*this, *this, "cpanel-accent", Rect(940, 210, 1160, 250));
+  auto* accentPanel = Add<vel::CPanel>(*this, *this, "cpanel-accent", Rect(950, 240, 1170, 280));
   accentPanel->SetUseAccentColor(vel::CAccentColor::Accent);
-  auto* adjusted = Add<vel::CPanel>(*this, *this, "cpanel-adjusted", Rect(940, 256, 1160, 276));
+  auto* adjusted = Add<vel::CPanel>(*this, *this, "cpanel-adjusted", Rect(950, 286, 1170, 306));
   adjusted->SetUseAccentColor(vel::CAccentColor::AccentAdjust);
 
-  Heading(*this, *this, "Images", 940, 290);
-  const ui::TBitmap picture = MakeLandscape();
+  Heading(*this, *this, "Images", 950, 320);
   struct TMode {
     const char* Name;
-    TDrawMode Mode;
+    vel::TDrawMode Mode;
   };
-  const TMode modes[] = {{"Stretch", TDrawMode::Stretch}, {"Center fit", TDrawMode::CenterFit},
-                         {"Tile", TDrawMode::Tile},       {"Center", TDrawMode::Center}};
+  const TMode modes[] = {{"Stretch", vel::TDrawMode::Stretch}, {"Center fit", vel::TDrawMode::CenterFit},
+                         {"Tile", vel::TDrawMode::Tile},       {"Center", vel::TDrawMode::Center}};
   int index = 0;
   for (const TMode& mode : modes) {
-    const int x = 940 + (index % 2) * 114, y = 324 + (index / 2) * 120;
-    auto* image = Add<vel::CImage>(*this, *this, "", Rect(x, y, x + 106, y + 86));
-    image->SetPicture(picture);
+    const int x = 950 + (index % 2) * 114, y = 354 + (index / 2) * 120;
+    // An image without a graphic gives a bitmap of its own size to draw on: the picture's size first,
+    // then the size the draw mode places it in.
+    auto* image = Add<vel::CImage>(*this, *this, "", Rect(x, y, x + kPictureWidth, y + kPictureHeight));
+    DrawLandscape(image->Canvas());
+    image->SetBounds(x, y, 106, 86);
     image->SetDrawMode(mode.Mode);
     Add<FXTextBox>(*this, *this, "", Rect(x, y + 88, x + 106, y + 108))->SetText(mode.Name);
     ++index;
