@@ -105,6 +105,9 @@ TControlsWindow::TControlsWindow(bool QuitOnClose) : FXForm(nullptr) {
   BuildRadios();
   BuildTexts();
   BuildPanelsAndImages();
+  // Controls resolve their colours when made, before they have a parent; the ones inside panels take
+  // their panel's colour only at a theme update, so every control gets one now that all are placed.
+  UpdateTheme(true);
 
   KeyPreview = true;
   OnKeyPress = [](ui::TWinControl&, const std::string& key) {
@@ -345,7 +348,9 @@ void TControlsWindow::BuildTexts() {
     text->SetLayoutHorizontal(box.Horizontal);
     text->SetLayoutVertical(box.Vertical);
     text->PaddingFill().SetLeft(6);
+    text->PaddingFill().SetTop(4);
     text->PaddingFill().SetRight(6);
+    text->PaddingFill().SetBottom(4);
     text->SetText(box.Text);
     y += 52;
   }
