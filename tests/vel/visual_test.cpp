@@ -40,6 +40,7 @@ class AccentTest : public testing::Test {
   }
   void Store(std::uint32_t abgr) {
     TWinRegistry reg;
+    reg.CreateKey(kDwm);  // a fresh Windows profile has none yet
     reg.WriteIntValue(kDwm, "AccentColor", static_cast<std::int32_t>(abgr));
     ASSERT_EQ(reg.LastError(), TRegistryError::None);
   }
@@ -71,6 +72,7 @@ TEST_F(AccentTest, ReadsTheStoredColourWhateverItsAlphaAndAdjustsItsBrightness) 
 
 TEST_F(AccentTest, AValueThatIsNoNumberLeavesTheDefaultAccent) {
   TWinRegistry reg;
+  reg.CreateKey(kDwm);
   reg.WriteStringValue(kDwm, "AccentColor", "blue");
   EXPECT_EQ(GetAccentColor(CAccentColor::Accent), 14120960u);
   EXPECT_EQ(GetAccentColor(CAccentColor::AccentAdjust), 14120960u);
