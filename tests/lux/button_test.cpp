@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -500,19 +501,38 @@ TEST_F(ButtonTest, DropDownChevronSinksWhilePressedAndComesBack) {
   EXPECT_EQ(button->ArrowOffset(), 0);
 }
 
+// A button whose storage is kept, filled with a pattern, after it is freed: anything that still writes
+// to it afterwards shows as a changed byte, and anything that calls through it finds no valid object.
+struct TGraveButton : FXButton {
+  using FXButton::FXButton;
+  static constexpr unsigned char Pattern = 0xA5;
+  struct TGrave {
+    unsigned char* Storage;
+    std::size_t Size;
+  };
+  static std::vector<TGrave>& Graves() {
+    static std::vector<TGrave> graves;
+    return graves;
+  }
+  static void operator delete(void* storage, std::size_t size) {
+    std::memset(storage, Pattern, size);
+    Graves().push_back({static_cast<unsigned char*>(storage), size});
+  }
+};
+
 TEST_F(ButtonTest, ButtonsFreedWhileTheirAnimationRunsAreLeftAlone) {
   if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: the window is never created";
   auto form = ShownForm();
   platform::HeadlessWindow& screen = Screen(*form);
   std::vector<std::weak_ptr<FXButton*>> tokens;
   for (int round = 0; round < 60; ++round) {
-    auto* button = Place(*form, 10, 10);
+    auto* button = Place<TGraveButton>(*form, 10, 10);
     form->Update();
     screen.MoveTo(250, 150);
     screen.MoveTo(20, 20);
     ASSERT_TRUE(button->AnimationRunning());
     tokens.push_back(button->AnimationToken());
-    // Freed at once, after some frames, or from inside one of them.
+    // Freed at once, after some frames, or between two of them.
     if (round % 3 == 1) ui::Application().RunUntil([&] { return button->AnimationPosition() > 0; }, 10s);
     if (round % 3 == 2) {
       bool deleted = false;
@@ -529,7 +549,7 @@ TEST_F(ButtonTest, ButtonsFreedWhileTheirAnimationRunsAreLeftAlone) {
     }
     delete button;
   }
-  // Every animation ends and lets go of its cell; none of them touched its freed button meanwhile.
+  // Every animation ends and lets go of its cell.
   auto allGone = [&] {
     for (const auto& t : tokens)
       if (!t.expired()) return false;
@@ -537,6 +557,17 @@ TEST_F(ButtonTest, ButtonsFreedWhileTheirAnimationRunsAreLeftAlone) {
   };
   for (int i = 0; i < 1000 && !allGone(); ++i) ui::Application().RunUntil(allGone, 10ms);
   EXPECT_TRUE(allGone());
+
+  // None of them touched its freed button meanwhile.
+  std::vector<TGraveButton::TGrave> graves;
+  graves.swap(TGraveButton::Graves());
+  ASSERT_EQ(graves.size(), 60u);
+  for (const TGraveButton::TGrave& grave : graves) {
+    const std::size_t touched = static_cast<std::size_t>(std::count_if(
+        grave.Storage, grave.Storage + grave.Size, [](unsigned char b) { return b != TGraveButton::Pattern; }));
+    EXPECT_EQ(touched, 0u);
+    ::operator delete(grave.Storage);
+  }
 }
 
 TEST_F(ButtonTest, PaintedAccentButtonFillsWithItsStateColour) {
