@@ -616,4 +616,10 @@ void FXButton::BoundsChanged(int OldWidth, int OldHeight) {
   FXWindowsControl::BoundsChanged(OldWidth, OldHeight);
 }
 
+void FXButton::FontUpdate() {
+  // The text's size is the layout's measure.
+  UpdateRects();
+  FXWindowsControl::FontUpdate();
+}
+
 }  // namespace lux

@@ -122,6 +122,7 @@ class FXButton : public FXWindowsControl, public FXControl {
   void InteractionStateChanged(FXControlState AState) override;
   void ScaleChanged(float Scaling) override;
   void BoundsChanged(int OldWidth, int OldHeight) override;
+  void FontUpdate() override;
 
   // Measured in Font; virtual so that the layout can be checked against known text sizes.
   virtual std::int32_t GetTextHeight() const;

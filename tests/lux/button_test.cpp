@@ -596,4 +596,39 @@ TEST_F(ButtonTest, PaintedAccentButtonFillsWithItsStateColour) {
   screen.Release(B::Left, 50, 27);
 }
 
+TEST_F(ButtonTest, UnderlineAndOutlineFrameTheFill) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
+  auto form = ShownForm();
+  FXButton* button = Place(*form, 10, 10);
+  button->Animation = false;
+  button->SetText("");
+  auto at = [&](int x, int y) { return ui::Unpremultiply(button->Buffer().Pixel(x, y)); };
+  const TColor fill = button->ButtonColors().BackgroundNone();
+
+  // The accent shows below the fill, in the line's width of 3 (rows 31 to 33).
+  button->SetDetail(FXDetailType::Underline);
+  EXPECT_EQ(at(40, 32), MakeARGB(button->DrawColors().Accent(), 255));
+  EXPECT_EQ(at(40, 17), MakeARGB(fill, 255));
+
+  // A 3 wide outline centred on the fill's edge, inset by its width: rows 1.5 to 4.5.
+  button->SetDetail(FXDetailType::Outline);
+  EXPECT_EQ(at(40, 0), MakeARGB(button->DrawColors().BackGround(), 255));
+  EXPECT_EQ(at(40, 2), MakeARGB(button->DrawColors().BackGroundInterior(), 255));
+  EXPECT_EQ(at(40, 17), MakeARGB(fill, 255));
+}
+
+TEST_F(ButtonTest, AFontChangeLaysTheTextOutAgain) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: text is not measured";
+  ui::TForm form(nullptr);
+  FXButton* button = Place(form, 0, 0);
+  button->SetBounds(0, 0, 400, 100);
+  button->Image().SetEnabled(true);
+  button->UpdateTheme(false);
+  const int before = button->TextRect().Width();
+  ui::TFont larger = button->Font();
+  larger.SetHeight(larger.Height() * 2);
+  button->SetFont(larger);
+  EXPECT_GT(button->TextRect().Width(), before);
+}
+
 }  // namespace
