@@ -108,7 +108,9 @@ TEST_F(TextViewTest, RowsWrapWithinTheWidthStackWithoutGapsAndEmptyLinesKeepThei
     EXPECT_EQ(row.Top, top);
     EXPECT_GT(row.Height, 0) << "line " << row.Line;
     EXPECT_LE(measure.Width(row.Text, row.Bold), width) << row.Text;
-    if (!row.Text.empty()) EXPECT_FALSE((static_cast<unsigned char>(row.Text[0]) & 0xC0) == 0x80) << "cut inside a character";
+    if (!row.Text.empty()) {
+      EXPECT_FALSE((static_cast<unsigned char>(row.Text[0]) & 0xC0) == 0x80) << "cut inside a character";
+    }
     if (row.Line == 0) words += (words.empty() ? "" : " ") + row.Text;
     if (row.Line == 2) cut += row.Text;
     top += row.Height;
