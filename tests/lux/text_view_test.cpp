@@ -173,6 +173,13 @@ TEST_F(TextViewTest, ScrollPositionStaysWithinRangeAsTextAndSizeChange) {
   EXPECT_EQ(view->ScrollPosition(), view->ScrollMax());
   EXPECT_EQ(scrolls, 1);
 
+  ui::TFont smaller = view->Font();  // smaller rows: a shorter content and range
+  const int content = view->ContentHeight();
+  smaller.SetHeight(smaller.Height() / 2);
+  view->SetFont(smaller);
+  EXPECT_LT(view->ContentHeight(), content);
+  EXPECT_EQ(view->ScrollPosition(), view->ScrollMax());
+
   view->SetLines(Numbered(2));  // the text shrinks until everything fits
   EXPECT_FALSE(view->ScrollbarVisible());
   EXPECT_EQ(view->ScrollMax(), 0);
