@@ -126,10 +126,12 @@ echo "dialog ${DWIDTH}x$DHEIGHT at $DX,$DY; off centre by $centre_dx,$centre_dy"
 darkened=$(wait_pixel not "$(sx 620)" "$(sy 630)" "$background" dialog-smoke)
 (($(brightness "$darkened") < $(brightness "$background"))) || fail "the window behind is not darker ($darkened)"
 
-# The footer's buttons, found on one row across the dialog's bottom: runs of pixels that differ from
-# the footer's own colour. The first run is No, the second (rightmost) Yes.
-row=$((DY + DHEIGHT - 26))
-footer=$(pixel "$shots/dialog-smoke.png" $((DX + 4)) $row)
+# The footer's buttons: the footer is the band at the dialog's bottom in one colour (found up its left
+# edge); across its middle row, runs of pixels of another colour are the buttons, No first, then Yes.
+footer=$(pixel "$shots/dialog-smoke.png" $((DX + 4)) $((DY + DHEIGHT - 3)))
+footer_top=$(convert "$shots/dialog-smoke.png" -crop "1x$DHEIGHT+$((DX + 4))+$DY" +repage txt:- |
+  awk -v f="$footer" 'NR > 1 { split($1, p, ","); y = p[2] + 0; c = substr($3, 2, 6); if (c != f) top = y + 1 } END { print top }')
+row=$((DY + (footer_top + DHEIGHT) / 2))
 runs=$(convert "$shots/dialog-smoke.png" -crop "${DWIDTH}x1+$DX+$row" +repage txt:- |
   awk -v f="$footer" 'NR > 1 { split($1, p, ","); c = substr($3, 2, 6); x = p[1] + 0
     if (c != f) { if (start < 0) start = x; last = x } else if (start >= 0) { print start, last; start = -1 } }
