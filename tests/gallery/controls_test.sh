@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs `lux-gallery --controls` in the X server xvfb-run started and drives the controls window with the
 # real pointer and keyboard, checking screenshot pixels and the event lines the gallery prints: hover
-# changes a button's fill, a toggle turns accent and fires once, a three-state check box cycles, radio
-# groups exclude within themselves only, a progress bar glides to 60 %, a Yes/No dialog opens centred
-# over the darkened window and answers 7 for No and 6 for Enter, T turns every control dark, Esc quits.
+# changes a button's fill, a toggle turns accent and fires once, a held button repeats, a three-state
+# check box cycles, radio groups exclude within themselves only, a progress bar glides to 60 %, a Yes/No
+# dialog opens centred over the darkened window and answers 7 for No and 6 for Enter, T turns every
+# control dark, Esc quits.
 set -euo pipefail
 gallery=$1
 shots=$2
@@ -63,6 +64,13 @@ park
 wait_pixel is "$(sx "${toggle[0]}")" "$(sy "${toggle[1]}")" "$accent" toggle-on >/dev/null
 wait_line "click: toggle"
 [[ $(count "toggle: checked 1") == 1 ]] || fail "the toggle fired $(count "toggle: checked 1") times"
+
+# Held down, the repeating button clicks again and again, counting into its text box.
+xdotool mousemove "$(sx 100)" "$(sy 322)" mousedown 1
+wait_line "repeat: 3"
+xdotool mouseup 1
+park
+shot repeated >/dev/null
 
 # A check box that allows the third state cycles through it; a plain one does not.
 for state in checked grayed unchecked; do
