@@ -18,7 +18,7 @@ count() { grep -cxF -- "$1" "$events" || true; }
 # Waits until the line has been printed N times (default once).
 wait_line() {
   local want=${2:-1}
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     [[ $(count "$1") -ge $want ]] && return 0
     sleep 0.1
   done
@@ -113,7 +113,7 @@ echo "progress track: $track, filled up to 60 %"
 windows_before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort || true)
 new_window() {
   local w
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     w=$(comm -13 <(echo "$windows_before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -1)
     [[ -n $w ]] && { echo "$w"; return 0; }
     sleep 0.1
@@ -174,8 +174,7 @@ done
 
 xdotool key Escape
 wait_line "controls: closed"
-for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "Esc did not close the controls window"
+wait_exit $pid || fail "Esc did not close the controls window"
 wait $pid || fail "the gallery exited with $?"
 trap - EXIT
 echo "controls: all checks passed; screenshots and events in $shots"

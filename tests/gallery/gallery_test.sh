@@ -39,7 +39,7 @@ sleep 0.2
 # C opens the controls window over this one and its Esc only hides it; the button opens it again.
 controls_shown() {
   local found
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     found=$(xdotool search --onlyvisible --name "^Lux Controls$" 2>/dev/null | head -1 || true)
     if [[ $1 == yes && -n $found ]] || [[ $1 == no && -z $found ]]; then echo "$found"; return 0; fi
     sleep 0.1
@@ -68,8 +68,7 @@ echo "background under the smoke overlay: $smoke"
 [[ $((16#${smoke:0:2})) -lt $((16#20)) ]] || fail "the overlay did not darken the window ($smoke)"
 
 xdotool key Escape
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "Esc did not close the gallery"
+wait_exit $pid || fail "Esc did not close the gallery"
 wait $pid || fail "the gallery exited with $?"
 trap - EXIT
 echo "gallery: all checks passed; screenshots in $shots"

@@ -6,9 +6,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
 # Waits until the pixel at (x, y) of the screen is (or, with "not", is no longer) a colour; prints it.
+# The limits are generous: a loaded machine draws late, and only a state that never comes fails.
 wait_pixel() {
   local mode=$1 x=$2 y=$3 want=$4 name=$5 got
-  for _ in $(seq 50); do
+  for _ in $(seq 150); do
     got=$(pixel "$(shot "$name")" "$x" "$y")
     if [[ $mode == is && $got == "$want" ]] || [[ $mode == not && $got != "$want" ]]; then echo "$got"; return 0; fi
     sleep 0.1
@@ -17,6 +18,12 @@ wait_pixel() {
 }
 # The mean of a colour's three channels.
 brightness() { echo $(((16#${1:0:2} + 16#${1:2:2} + 16#${1:4:2}) / 3)); }
+
+# Waits for the program to end by itself; fails when it is still running after a generous wait.
+wait_exit() {
+  for _ in $(seq 300); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
 
 # Ends the program by its pid: SIGTERM first, SIGKILL only when it outlives a generous wait.
 stop() {
