@@ -28,6 +28,16 @@ int main() {
   delayed->SetDelayStartTime(60000);
   lux::TIntAni::Launch(std::move(delayed));
 
+  // Busy ones, handing a frame over every millisecond or so, so that some are always on their way
+  // into the loop while the program ends.
+  for (int i = 0; i < 30; ++i) {
+    auto busy = std::make_unique<lux::TIntAni>(true, lux::TAniKind::akIn, lux::TAniFunctionKind::afkLinear, 0, 100,
+                                               [&frames](std::int32_t) { ++frames; }, nullptr);
+    busy->SetDuration(250);
+    busy->SetStep(250);
+    lux::TIntAni::Launch(std::move(busy));
+  }
+
   lux::ThemeManager().SetDarkThemeMode(lux::FXDarkSetting::ForceDark);
   // Mid-fade: the window shows a blend, not yet the dark colour.
   app.RunUntil([&] { return form.Color() != before && frames > 0; }, 10s);
