@@ -1,5 +1,5 @@
 // Paint timings of the framework's buffered controls on a headless form: whole-form repaints, one
-// control's update, the work of one animation frame, the button's hover blend, the progress bar's glide,
+// control's update, the work of one animation frame, the button's hover blend, one progress glide frame,
 // and what an endless progress bar costs the processor.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -245,6 +245,7 @@ struct TSolo {
     Control = new T(Form.get());
     Control->SetParent(Form.get());
     Control->SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+    Control->UpdateTheme(false);
     Form->Show();
     Form->Update();
   }
@@ -274,21 +275,32 @@ void BM_ButtonHoverFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_ButtonHoverFrame)->Unit(benchmark::kMicrosecond);
 
-// One frame of the progress bar's value glide: the shown value moves, the bar lays itself out again and
-// repaints, and the form presents. Without animations a value change does exactly that work, so the
-// glide's 25 values from 0 to 60 % are set in turn (and back).
+// One frame of a progress bar's value glide: the bar lays itself out for the frame's value, repaints
+// its buffer, and the form presents, as the loop does after each handed frame. A real glide's worker
+// only sleeps and hands the frame over, so here the frames' values are set directly, with Animations
+// off so that no worker starts. The values are a 0 to 100 glide's, played forwards then backwards, so
+// every frame differs from the one before.
 void BM_ProgressGlideFrame(benchmark::State& state) {
   if (!CanPaint(state)) return;
-  TSolo<FXProgress> solo(Rect(200, 220, 534, 240));
-  FXProgress& bar = *solo.Control;
-  bar.SetAnimations(false);
+  std::unique_ptr<ui::TForm> form = CreateForm();
+  form->SetColor(MakeARGB(ThemeManager().SystemColor->BackGround(), 255));
+  auto* bar = new FXProgress(form.get());
+  bar->SetParent(form.get());
+  bar->SetBounds((kFormWidth - 300) / 2, (kFormHeight - 20) / 2, 300, 20);
+  bar->UpdateTheme(false);
+  bar->SetAnimations(false);
+  form->Show();
+
   std::vector<float> frames;
-  for (int i = 0; i <= 25; ++i) frames.push_back(60.0f * float(i) / 25);
-  for (int i = 24; i > 0; --i) frames.push_back(60.0f * float(i) / 25);
+  for (int position = 1; position <= FXProgress::GlideFrames; ++position)
+    frames.push_back(100.0f * position / FXProgress::GlideFrames);
+  for (int position = FXProgress::GlideFrames - 1; position >= 0; --position)
+    frames.push_back(100.0f * position / FXProgress::GlideFrames);
+
   std::size_t next = 0;
   for (auto _ : state) {
-    bar.SetValue(frames[next]);
-    solo.Form->Update();
+    bar->SetValue(frames[next]);
+    form->Update();
     next = (next + 1) % frames.size();
   }
 }

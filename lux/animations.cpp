@@ -27,10 +27,6 @@ constexpr std::array<std::array<TAniFunction, 3>, 10> kCurves = {{
     {C::Circle_In, C::Circle_Out, C::Circle_InOut},
 }};
 
-void SleepMs(std::uint32_t ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 }  // namespace
 
 TAniFunction AniFunctionFor(TAniKind Kind, TAniFunctionKind FunctionKind) {
@@ -55,9 +51,7 @@ TIntAni::TIntAni(bool FreeOnFinish, TAniKind aAniKind, TAniFunctionKind aAniFunc
 }
 
 TIntAni::~TIntAni() {
-  if (FThread.joinable()) {
-    WaitFor();
-  }
+  if (FThread.joinable()) WaitFor();
 }
 
 void TIntAni::Launch(std::unique_ptr<TIntAni> Ani) {
@@ -66,28 +60,57 @@ void TIntAni::Launch(std::unique_ptr<TIntAni> Ani) {
 }
 
 void TIntAni::Start() {
-  if (FThread.joinable() || FFinished) return;
-  FApplication = &ui::Application();
+  if (FStarted) return;
+  FStarted = true;
+  ui::TApplication* app = &ui::Application();
+  FApplication = app;
+  FOwnsItself = FFreeOnTerminate;
+  if (!app->AddWorker()) {
+    // The application is going away and would deliver nothing: the animation ends unplayed.
+    FFinished = true;
+    if (FOwnsItself) delete this;
+    return;
+  }
   FRunning = true;
-  FThread = std::thread([this] { Execute(); });
+  try {
+    if (FOwnsItself) {
+      // From here the worker owns the object and may free it before this call returns, so the
+      // thread is let go through a local handle: no one ever waits on a thread object the worker
+      // could see half-stored or already freed.
+      std::thread([this] { Execute(); }).detach();
+    } else {
+      FThread = std::thread([this] { Execute(); });
+    }
+  } catch (...) {
+    FRunning = false;
+    FFinished = true;
+    app->RemoveWorker();
+    if (FOwnsItself) delete this;
+    throw;
+  }
 }
 
 void TIntAni::WaitFor() {
   if (!FThread.joinable()) return;
-  if (FApplication->IsUiThread()) FApplication->WaitFor([this] { return FFinished.load(); });
+  if (!FFinished && FApplication->IsUiThread()) FApplication->WaitFor([this] { return FFinished.load(); });
   FThread.join();
 }
 
 void TIntAni::Sync(const std::function<void()>& Call) { FApplication->Synchronize(Call); }
 
 void TIntAni::Execute() {
+  ui::TApplication* app = FApplication;
   try {
     AniFunction = AniFunctionFor(FAniKind, FAniFunctionKind);
     if (AniFunction != nullptr) {
       const std::uint32_t duration = FDuration;
       const std::int32_t start = FStartValue;
       const std::int32_t delta = FDeltaValue;
-      SleepMs(FDelayStartTime);
+      // A pause cut short means the application is going away: nothing would show the frames.
+      auto pause = [app](std::uint32_t ms) {
+        if (!app->WorkerSleep(std::chrono::milliseconds(ms))) throw ui::EApplicationClosing();
+      };
+      pause(FDelayStartTime);
       const std::uint8_t steps = FStep;
       const std::uint32_t interval = steps > 0 ? static_cast<std::uint32_t>(RoundEven(double(duration) / steps)) : 0;
       for (std::uint32_t i = 1; i <= steps; ++i) {
@@ -95,24 +118,25 @@ void TIntAni::Execute() {
         FPercent = duration > 0 ? double(i * interval) / duration : 1.0;
         CurrentValue = start + RoundEven(double(delta) * double(AniFunction(float(FPercent))));
         if (FOnSync) Sync([this] { FOnSync(CurrentValue); });
-        SleepMs(interval);
+        pause(interval);
       }
       if (FOnSync) Sync([this] { FOnSync(CurrentValue); });
       if (FOnDone) Sync([this] { FOnDone(); });
     }
   } catch (const std::exception&) {
-    // A callback that fails ends the animation early; the worker must not take the process down.
+    // A callback that fails, or an application that goes away, ends the animation early; the
+    // worker must not take the process down.
   }
   FRunning = false;
-  if (FFreeOnTerminate) {
-    FThread.detach();
+  if (FOwnsItself) {
     delete this;
-    return;
+  } else {
+    // The owner may free us as soon as it sees the flag, so only the application is touched after.
+    FFinished = true;
+    app->Wake();
   }
-  // The owner may free us as soon as it sees the flag, so take what we still need first.
-  ui::TApplication* app = FApplication;
-  FFinished = true;
-  app->Wake();
+  // The last touch of the application: its destructor waits for this.
+  app->RemoveWorker();
 }
 
 }  // namespace lux

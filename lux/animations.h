@@ -42,7 +42,8 @@ class TIntAni {
 
   // Starts the worker; call on the user-interface thread. With FreeOnTerminate the object must have
   // been given up by its creator (see Launch) and must not be touched afterwards. Further settings
-  // are read by the worker without locks, so write them before this.
+  // are read by the worker without locks, so write them before this. Once the application is going
+  // away the animation does not start (and frees itself when it would have).
   void Start();
   // Only sets the flag: a running animation still plays all its frames.
   void Terminate() { FTerminated = true; }
@@ -98,6 +99,8 @@ class TIntAni {
   double FPercent = 0;
 
   bool FFreeOnTerminate = false;
+  bool FStarted = false;
+  bool FOwnsItself = false;  // FreeOnTerminate as it was at the start
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FRunning{false};
   std::atomic<bool> FFinished{false};

@@ -1,9 +1,10 @@
 // The theme manager: system settings, resolved colour sets, the 100 ms monitor and window notification.
 #include "lux/theme_manager.h"
 
-#include "lux/icon_font.h"
-
 #include <algorithm>
+
+#include "lux/forms.h"
+#include "lux/icon_font.h"
 
 #include "ui/application.h"
 #include "ui/timer.h"
@@ -35,12 +36,11 @@ FXThemeManager::FXThemeManager() {
   SystemAccentInteractStates = std::make_unique<FXSingleColorStateSet>(*SystemGrayControl, FDarkTheme);
   UpdateColors();
   FSystemToolTip = std::make_unique<FXCompleteColorSets>();
+  FSeenSystemAccent = SystemAccentColor();
   if (!FDesigning) {
     FRegistryMonitor = std::make_unique<ui::TTimer>(ui::Application());
     FRegistryMonitor->SetInterval(100);
-    FRegistryMonitor->OnTimer = [this] {
-      if (!FDesigning && FDarkThemeMode == FXDarkSetting::Auto) UpdateThemeInformation();
-    };
+    FRegistryMonitor->OnTimer = [this] { MonitorTick(); };
     FRegistryMonitor->SetEnabled(true);
   }
 }
@@ -114,6 +114,32 @@ void FXThemeManager::MeasuredUpdateSettings() {
   if (Clock::now() - FLastUpdate >= std::chrono::seconds(1)) UpdateSettings();
 }
 
+void FXThemeManager::MonitorTick() {
+  if (FDesigning) return;
+  if (FDarkThemeMode == FXDarkSetting::Auto) UpdateThemeInformation();
+  // The system tells every window when its accent changes; here the poll is what notices.
+  const TColor accent = SystemAccentColor();
+  if (accent == FSeenSystemAccent) return;
+  FSeenSystemAccent = accent;
+  ColorizationChanged();
+}
+
+void FXThemeManager::ColorizationChanged() {
+  // The colours are made current first: the windows' own measured update would skip a change that
+  // comes within a second of the last one, and the new accent would be lost until the next.
+  FLastUpdate = Clock::now();
+  LoadFontSettings();
+  UpdateColors();
+  const std::vector<FXControl*> windows = FWindows;
+  for (FXControl* window : windows) {
+    if (std::find(FWindows.begin(), FWindows.end(), window) == FWindows.end()) continue;
+    if (auto* form = dynamic_cast<FXForm*>(window))
+      form->ColorizationChanged();
+    else
+      window->UpdateTheme(true);
+  }
+}
+
 void FXThemeManager::UpdateThemeInformation() {
   const bool dark = SystemDarkSetting();
   if (dark != FDarkTheme) SetDarkTheme(dark);
@@ -142,7 +168,8 @@ bool FXThemeManager::SystemDarkSetting() const {
 TColor FXThemeManager::SystemAccentColor() const {
   TColor accent = kDefaultAccent;
   if (const std::optional<std::uint32_t> value = ReadThemeValue(kDwmKey, "AccentColor"))
-    accent = *value % 0xFF000000u;
+    // Stored alpha-blue-green-red: the alpha byte is no part of a colour, whatever it holds.
+    accent = *value & 0x00FFFFFFu;
   return ChangeColorLight(accent, 50);
 }
 

@@ -62,6 +62,11 @@ class FXThemeManager {
   // For the system's colourisation notifications, which come in bursts: at most one update a second.
   void MeasuredUpdateSettings();
   void UpdateThemeInformation();
+  // What the 100 ms monitor does: follows the system's dark setting (in Auto mode) and, when the
+  // system's accent changed, tells every window its colourisation changed.
+  void MonitorTick();
+  // Makes the colours current and runs every open window's colourisation handling once.
+  void ColorizationChanged();
 
   // The system's app-theme and accent, read with the accent's adjustment.
   bool SystemDarkSetting() const;
@@ -91,6 +96,7 @@ class FXThemeManager {
   bool FAutoAccentColor = true;
   Clock::time_point FLastUpdate;
   bool FDesigning = false;
+  TColor FSeenSystemAccent = 0;  // the system accent the monitor last saw
   std::vector<FXControl*> FWindows;
 };
 

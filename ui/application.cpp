@@ -5,6 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "platform/termination.h"
 #include "platform/window.h"
 #include "ui/forms.h"
 #include "ui/hints.h"
@@ -19,19 +20,54 @@ struct TApplication::THandedCall {
   std::exception_ptr Error;
 };
 
-TApplication::TApplication() : uiThread_(std::this_thread::get_id()) {}
+TApplication::TApplication() : uiThread_(std::this_thread::get_id()) {
+  // Workers rouse the window backend until they are gone, and they go in our destructor: so the
+  // backend is made first and outlives us.
+  platform::CurrentWindowBackend();
+}
 
 TApplication::~TApplication() {
   // The hint controller's timers belong to this loop: they go while it still stands.
   hints_.reset();
-  // Workers still waiting in Synchronize would wait forever: release them with an error of their own.
-  std::lock_guard lock(mutex_);
+  // No loop runs any more: every call handed over now or later is refused, so a worker waiting in
+  // Synchronize wakes and stops, and we wait until none of them touches us any longer.
+  std::unique_lock lock(mutex_);
+  closing_ = true;
   for (const std::shared_ptr<THandedCall>& call : calls_) {
-    call->Error = std::make_exception_ptr(std::runtime_error("The application ended before the call ran"));
+    call->Error = std::make_exception_ptr(EApplicationClosing());
     call->Done = true;
   }
   calls_.clear();
   changed_.notify_all();
+  changed_.wait(lock, [&] { return workers_ == 0; });
+}
+
+bool TApplication::AddWorker() {
+  std::lock_guard lock(mutex_);
+  if (closing_) return false;
+  ++workers_;
+  return true;
+}
+
+void TApplication::RemoveWorker() {
+  std::lock_guard lock(mutex_);
+  --workers_;
+  changed_.notify_all();
+  // A loop waiting for workers to end asks its condition again.
+  if (closing_) return;
+  roused_ = true;
+  WakeWindows();
+}
+
+int TApplication::WorkerCount() const {
+  std::lock_guard lock(mutex_);
+  return workers_;
+}
+
+bool TApplication::WorkerSleep(std::chrono::milliseconds Duration) {
+  std::unique_lock lock(mutex_);
+  if (Duration.count() > 0) changed_.wait_for(lock, Duration, [&] { return closing_.load(); });
+  return !closing_;
 }
 
 void TApplication::Run() { RunUntil(nullptr); }
@@ -46,6 +82,11 @@ bool TApplication::RunUntil(const std::function<bool()>& Done, std::chrono::mill
       if (--app.loopDepth_ == 0) app.terminated_ = false;
     }
   } depth(*this);
+  // With the system's windows, the system asking the program to end ends the outermost loop, as
+  // closing the main window does; headless loops (tests) leave the signals to their defaults.
+  std::unique_ptr<platform::TerminationRequests> signals;
+  if (loopDepth_ == 1 && platform::CurrentWindowBackend().Pumps())
+    signals = std::make_unique<platform::TerminationRequests>([this] { Terminate(); });
 
   for (;;) {
     if (Done && Done()) return true;
@@ -80,6 +121,7 @@ void TApplication::Synchronize(std::function<void()> Call) {
   handed->Call = std::move(Call);
   handed->Waited = true;
   std::unique_lock lock(mutex_);
+  if (closing_) throw EApplicationClosing();
   calls_.push_back(handed);
   changed_.notify_all();
   WakeWindows();
@@ -91,6 +133,7 @@ void TApplication::Queue(std::function<void()> Call) {
   auto handed = std::make_shared<THandedCall>();
   handed->Call = std::move(Call);
   std::lock_guard lock(mutex_);
+  if (closing_) return;
   calls_.push_back(std::move(handed));
   changed_.notify_all();
   WakeWindows();
@@ -109,6 +152,7 @@ void TApplication::WaitFor(const std::function<bool()>& Finished) {
 
 void TApplication::Wake() {
   std::lock_guard lock(mutex_);
+  if (closing_) return;
   roused_ = true;
   changed_.notify_all();
   WakeWindows();

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,12 @@
 #include "ui/types.h"
 
 namespace ui {
+
+// Why a worker's Synchronize was refused: the application is going away.
+class EApplicationClosing : public std::runtime_error {
+ public:
+  EApplicationClosing() : std::runtime_error("The application ended before the call ran") {}
+};
 
 class TTimer;
 class TForm;
@@ -48,9 +55,11 @@ class TApplication {
   bool Terminated() const { return terminated_; }
 
   // From a worker: runs `Call` on the user-interface thread and waits for it, passing its exception
-  // on. On the user-interface thread it runs at once.
+  // on. On the user-interface thread it runs at once. Once the application is going away the call
+  // is refused with EApplicationClosing, so a worker never waits on a loop that will not run again.
   void Synchronize(std::function<void()> Call);
-  // Hands `Call` to the user-interface thread without waiting (from any thread).
+  // Hands `Call` to the user-interface thread without waiting (from any thread); dropped once the
+  // application is going away.
   void Queue(std::function<void()> Call);
   // Runs the calls handed over so far; answers whether there were any.
   bool CheckSynchronize();
@@ -61,6 +70,17 @@ class TApplication {
   void Wake();
 
   bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
+
+  // Worker threads that hand calls to this loop are counted from before they start (AddWorker, on
+  // any thread; false once the application is going away, and then the worker must not start) until
+  // their last touch of the application (RemoveWorker). The application's destructor refuses their
+  // calls and waits for every one of them to let go, so none outlives it.
+  bool AddWorker();
+  void RemoveWorker();
+  int WorkerCount() const;
+  // A worker's pause between its calls: false (at once) when the application is going away.
+  bool WorkerSleep(std::chrono::milliseconds Duration);
+  bool Closing() const { return closing_; }
 
   // The forms in the order they were made (hint windows are not among them).
   int FormCount() const { return static_cast<int>(forms_.size()); }
@@ -132,8 +152,10 @@ class TApplication {
   std::uint64_t nextTimerId_ = 1;
   int loopDepth_ = 0;
   std::atomic<bool> terminated_{false};
+  std::atomic<bool> closing_{false};
+  int workers_ = 0;  // guarded by mutex_
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::shared_ptr<THandedCall>> calls_;
   bool roused_ = false;

@@ -7,6 +7,9 @@
 
 namespace platform {
 
+// Both answer from the last reading at once and never wait for the desktop, except the very first
+// question of the process, which waits a moment for the first reading. A reading older than a
+// second is renewed in the background.
 // True for a dark preference, false for a light one; nothing when the desktop states none or
 // cannot be asked.
 std::optional<bool> DesktopPrefersDark();

@@ -4,7 +4,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,6 +119,13 @@ std::vector<std::string> Arguments() {
 }
 
 bool IsElevated() { return geteuid() == 0; }
+
+void LowerCurrentThreadPriority() {
+  // Linux keeps a nice value per thread, addressed by the thread's own id. Raising it needs no rights;
+  // a refusal only leaves the thread at normal priority, which is harmless.
+  const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+  (void)setpriority(PRIO_PROCESS, tid, 19);
+}
 
 std::string ProcessImagePath(std::uint32_t pid) {
   return ReadLink("/proc/" + std::to_string(pid) + "/exe");

@@ -151,6 +151,8 @@ std::vector<ProcessEntry> ListProcesses() {
   return processes;
 }
 
+void LowerCurrentThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST); }
+
 std::string ProcessImagePath(std::uint32_t pid) {
   UniqueHandle handle = OpenForQuery(pid);
   return handle ? ImagePath(handle.get()) : std::string();

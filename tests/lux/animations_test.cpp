@@ -8,6 +8,7 @@
 
 #include "lux/anim_colection.h"
 #include "lux/animations.h"
+#include "child_process.h"
 #include "ui/application.h"
 
 namespace {
@@ -196,6 +197,43 @@ TEST(IntAniTest, LaunchedAnimationFreesItself) {
   TIntAni::Launch(std::move(ani));
   ASSERT_TRUE(RunUntilDone(r));
   EXPECT_EQ(r.values, (std::vector<std::int32_t>{5, 10, 10}));
+}
+
+// Many self-freeing animations end before the call that started them has returned (no callbacks to
+// wait for); owned ones are freed the moment they start. Every one must end and let go.
+TEST(IntAniTest, ThousandsOfShortLivedAnimationsAllEndAndFreeThemselves) {
+  ui::TApplication& app = ui::Application();
+  constexpr int kWaves = 40, kPerWave = 100;
+  int done = 0;
+  for (int wave = 0; wave < kWaves; ++wave) {
+    for (int i = 0; i < kPerWave; ++i) {
+      auto ani = std::make_unique<TIntAni>();
+      ani->SetStep(i % 8 == 0 ? 1 : 0);
+      ani->SetDuration(1);
+      if (i % 4 == 0) ani->SetOnDone([&done] { ++done; });
+      TIntAni::Launch(std::move(ani));
+    }
+    {
+      TIntAni owned;
+      owned.SetStep(0);
+      owned.Start();
+    }
+    ASSERT_TRUE(app.RunUntil([&] { return app.WorkerCount() == 0; }, 60s)) << "wave " << wave;
+  }
+  EXPECT_EQ(done, kWaves * kPerWave / 4);
+}
+
+// A program that returns from main while a theme fade and other animations still run (waiting for
+// the loop, or asleep between frames) ends normally, every time.
+TEST(IntAniTest, ProgramEndingMidAnimationExitsCleanly) {
+  const std::string probe = testsupport::HelperProgram("lux-exit-probe");
+  for (int run = 0; run < 8; ++run) {
+    testsupport::Child child(probe, {});
+    const bool ended = testsupport::WaitFor([&] { return !child.Running(); });
+    if (!ended) child.Kill();
+    ASSERT_TRUE(ended) << "run " << run << ": the program hung and was killed";
+    EXPECT_EQ(child.Wait(), 0) << "run " << run;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/hints.h"
+#include "vel/registry.h"
 
 namespace {
 
@@ -111,8 +112,7 @@ TEST_F(FormTest, HiddenThemeChangeSetsColoursAtOnceAndReportsWhetherTheBackgroun
 TEST_F(FormTest, VisibleThemeChangeFadesThroughBlendsAndHoldsTheLockUntilItsFramesRun) {
   FXForm form(nullptr);
   form.Show();  // showing runs a theme update of its own: let its fade end
-  ASSERT_TRUE(Loop([] { return ui::Application().WindowUpdateLocked() == nullptr; }));
-  ui::Application().RunUntil([] { return false; }, 250ms);
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   ASSERT_EQ(form.Color(), MakeARGB(Light(), 255));
   std::vector<ui::TAlphaColor> seen;
   ThemeManager().SetDarkThemeMode(FXDarkSetting::ForceDark);
@@ -129,7 +129,38 @@ TEST_F(FormTest, VisibleThemeChangeFadesThroughBlendsAndHoldsTheLockUntilItsFram
   for (std::size_t i = 1; i + 1 < seen.size(); ++i) EXPECT_TRUE(blends.count(seen[i])) << i;
   EXPECT_EQ(seen.back(), MakeARGB(Dark(), 255));
   EXPECT_GT(Screen(form).PresentCount(), presents + 2) << "every frame reaches the screen";
-  ASSERT_TRUE(Loop([] { return ui::Application().WindowUpdateLocked() == nullptr; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
+  EXPECT_EQ(ui::Application().WindowUpdateLocked(), nullptr);
+}
+
+TEST_F(FormTest, SystemAccentChangeReachesEveryOpenWindowOnce) {
+  constexpr const char* kDwm = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\DWM\\";
+  vel::TWinRegistry registry;
+  registry.SetErrorKind(vel::TRegistryErrorKind::Disabled);
+  registry.CreateKey(kDwm);
+  registry.WriteIntValue(kDwm, "AccentColor", static_cast<std::int32_t>(0xFF203040u));
+  ThemeManager().MonitorTick();  // the monitor has seen this one
+
+  FXForm first(nullptr), second(nullptr);
+  std::vector<TColor> firstSeen, secondSeen;
+  first.OnThemeChange = [&](FXControl*, FXThemeType, bool, TColor accent) { firstSeen.push_back(accent); };
+  second.OnThemeChange = [&](FXControl*, FXThemeType, bool, TColor accent) { secondSeen.push_back(accent); };
+  ThemeManager().MonitorTick();
+  EXPECT_TRUE(firstSeen.empty()) << "nothing changed";
+
+  // The stored alpha byte is no part of the colour.
+  registry.WriteIntValue(kDwm, "AccentColor", static_cast<std::int32_t>(0x80102030u));
+  ThemeManager().MonitorTick();
+  const TColor expected = ChangeColorLight(0x102030, 50);
+  EXPECT_EQ(ThemeManager().AccentColor(), expected);
+  EXPECT_EQ(firstSeen, std::vector<TColor>{expected});
+  EXPECT_EQ(secondSeen, std::vector<TColor>{expected});
+  ThemeManager().MonitorTick();
+  EXPECT_EQ(firstSeen.size(), 1u) << "a change is told once";
+
+  registry.DeleteValue(kDwm, "AccentColor");
+  ThemeManager().MonitorTick();
+  EXPECT_EQ(secondSeen.size(), 2u);
 }
 
 TEST_F(FormTest, SmokeOverlayDarkensFreezesTheSizeAndFadesOutHidden) {

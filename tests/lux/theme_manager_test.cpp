@@ -122,13 +122,13 @@ TEST_F(ThemeManagerTest, AccentComesFromTheSystemLightened) {
     TColor expected;
   };
   for (const Case& c : {Case{std::nullopt, 16755250}, Case{0xFFD77800u, 16755250}, Case{0xFF000000u, 0x323232},
-                        Case{0x01000010u, 0x01323242}}) {
+                        Case{0x01000010u, 0x323242}, Case{0x80D77800u, 16755250}}) {
     if (c.stored)
       SetAccent(*c.stored);
     else
       registry.DeleteValue(kDwm, "AccentColor");
     FXThemeManager manager;
-    // The top byte survives the modulo but not the per-channel lightening.
+    // The stored top byte is alpha, never part of the colour.
     EXPECT_EQ(manager.AccentColor(), c.expected & 0xFFFFFF) << std::hex << c.stored.value_or(0);
     EXPECT_EQ(manager.SystemColor->Accent(), manager.AccentColor());
     EXPECT_EQ(manager.SystemColorSet->Accent(), manager.AccentColor());

@@ -20,8 +20,9 @@ using namespace ui;
 using testsupport::TToggle;
 
 SDL_Window* WindowTitled(const char* title) {
-  // The newest first: windows of earlier tests may still carry the same title.
-  for (Uint32 id = 256; id > 0; --id)
+  // The newest first: windows of earlier tests may still carry the same title. Ids only grow, and a
+  // long run (a repeated test) makes many windows.
+  for (Uint32 id = 1u << 16; id > 0; --id)
     if (SDL_Window* w = SDL_GetWindowFromID(id); w && std::string(SDL_GetWindowTitle(w)) == title) return w;
   return nullptr;
 }
@@ -119,12 +120,13 @@ TEST_F(SdlWindows, FramesPopupsMonitorsClipboardAndMovesReachTheSystem) {
   EXPECT_GT(monitor.Width(), 0);
   EXPECT_GT(monitor.Height(), 0);
 
-  // The system moving the window (here: SDL on its behalf) is reported once.
+  // The system moving the window (here: SDL on its behalf) reaches the form. A busy X server without
+  // a window manager applies it when it gets to it, and may report earlier moves late, so the test
+  // waits for the new place itself and asks only that the move was reported.
   const int moves = form.Moves;
   SDL_SetWindowPosition(window, 90, 70);
-  Application().RunUntil([&] { return form.Left() == 90; }, std::chrono::seconds(5));
-  EXPECT_EQ(form.Left(), 90);
-  EXPECT_EQ(form.Moves, moves + 1);
+  ASSERT_TRUE(Application().RunUntil([&] { return form.Left() == 90 && form.Top() == 70; }, std::chrono::seconds(60)));
+  EXPECT_GT(form.Moves, moves);
 
   platform::WindowBackend& backend = platform::CurrentWindowBackend();
   backend.SetClipboardText("from the gallery");

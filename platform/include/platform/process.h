@@ -16,6 +16,9 @@ std::vector<std::string> Arguments();
 // The process runs with administrator rights (Windows: an elevated member of Administrators;
 // Linux: effective user id 0).
 bool IsElevated();
+// Drops the calling thread to the lowest priority a normal thread can have, so that background
+// pacing work never competes with the user-interface thread.
+void LowerCurrentThreadPriority();
 
 struct ProcessEntry {
   std::string module;    // executable file name without folder
