@@ -9,7 +9,6 @@
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "lux/gdi.h"
 #include "lux/theme_manager.h"
@@ -76,52 +75,14 @@ struct FXProgressWorker : std::enable_shared_from_this<FXProgressWorker> {
   bool FFinished = false;
 };
 
-namespace {
-
-// Every progress worker of the process. A bar that is never freed keeps its indeterminate worker
-// running until the process ends; the list makes sure such a worker stops handing frames to the
-// application before the application itself is destroyed.
-class TWorkerList {
- public:
-  // Made after the application, so it is destroyed before it.
-  TWorkerList() { ui::Application(); }
-  ~TWorkerList() {
-    std::lock_guard lock(FLock);
-    for (const std::weak_ptr<FXProgressWorker>& entry : FWorkers)
-      if (std::shared_ptr<FXProgressWorker> worker = entry.lock()) worker->Cancel();
-  }
-
-  void Add(const std::shared_ptr<FXProgressWorker>& Worker) {
-    std::lock_guard lock(FLock);
-    std::erase_if(FWorkers, [](const std::weak_ptr<FXProgressWorker>& entry) { return entry.expired(); });
-    FWorkers.push_back(Worker);
-  }
-
-  int Running() {
-    std::lock_guard lock(FLock);
-    int count = 0;
-    for (const std::weak_ptr<FXProgressWorker>& entry : FWorkers)
-      if (std::shared_ptr<FXProgressWorker> worker = entry.lock(); worker && !worker->Finished()) ++count;
-    return count;
-  }
-
- private:
-  std::mutex FLock;
-  std::vector<std::weak_ptr<FXProgressWorker>> FWorkers;
-};
-
-TWorkerList& Workers() {
-  static TWorkerList list;
-  return list;
-}
-
-}  // namespace
 
 std::shared_ptr<FXProgressWorker> FXProgressWorker::Start(FXProgress* AControl, TBody Body) {
-  TWorkerList& list = Workers();
+  ui::TApplication& app = ui::Application();
+  // Counted by the application before it starts, so the application outlives the worker's last call.
+  if (!app.AddWorker()) return nullptr;
   auto worker = std::make_shared<FXProgressWorker>();
   worker->Control = AControl;
-  worker->App = &ui::Application();
+  worker->App = &app;
   try {
     std::thread([worker, Body = std::move(Body)] {
       platform::LowerCurrentThreadPriority();
@@ -131,11 +92,12 @@ std::shared_ptr<FXProgressWorker> FXProgressWorker::Start(FXProgress* AControl, 
         worker->FFinished = true;
       }
       worker->Changed.notify_all();
+      worker->App->RemoveWorker();
     }).detach();
   } catch (const std::system_error&) {
+    app.RemoveWorker();
     return nullptr;
   }
-  list.Add(worker);
   return worker;
 }
 
@@ -143,16 +105,18 @@ bool FXProgressWorker::HandOver(TFrame Frame) {
   std::unique_lock lock(Lock);
   // Checked and queued under the lock, so that once Cancel has returned no frame is queued any more:
   // the application may be gone by then.
-  if (FCancelled) return false;
+  if (FCancelled || App->Closing()) return false;
   FFrameRun = false;
   App->Queue([self = shared_from_this(), Frame = std::move(Frame)] { self->RunFrame(Frame); });
-  Changed.wait(lock, [this] { return FFrameRun || FCancelled; });
+  // A closing application drops the frame unrun; the worker notices within one frame gap.
+  while (!Changed.wait_for(lock, kFrameGap, [this] { return FFrameRun || FCancelled; }))
+    if (App->Closing()) return false;
   return !FCancelled;
 }
 
 bool FXProgressWorker::Pause(std::chrono::milliseconds Gap) {
   std::unique_lock lock(Lock);
-  return !Changed.wait_for(lock, Gap, [this] { return FCancelled; });
+  return !Changed.wait_for(lock, Gap, [this] { return FCancelled; }) && !App->Closing();
 }
 
 void FXProgressWorker::Cancel() {
@@ -217,7 +181,6 @@ FXProgress::~FXProgress() {
   }
 }
 
-int FXProgress::RunningWorkers() { return Workers().Running(); }
 
 void FXProgress::UpdateTheme(bool) {
   UpdateColors();

@@ -60,9 +60,6 @@ class FXProgress : public FXWindowsControl, public FXControl {
   std::int32_t InterSize() const { return FInterSize; }
   std::int32_t LengthState() const { return FLengthState; }
 
-  // Progress workers of the whole process that have not ended yet, freed controls' included.
-  static int RunningWorkers();
-
  protected:
   void PaintBuffer() override;
   void InteractionStateChanged(FXControlState AState) override;

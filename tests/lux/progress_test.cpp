@@ -42,7 +42,7 @@ class ProgressTest : public testing::Test {
     ThemeManager().SetDarkThemeMode(FXDarkSetting::ForceLight);
     ThemeManager().SetDarkThemeMode(FXDarkSetting::Auto);
     // Nothing a test started may still run into the next one.
-    EXPECT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+    EXPECT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   }
 
   // A bar on the form whose every painted frame is logged.
@@ -250,7 +250,7 @@ TEST_F(ProgressTest, SameValueStartsNothingAndWithoutAnimationsTheBarJumps) {
   EXPECT_EQ(Frames[0].Shown, 40);
   bar->SetValue(40);
   EXPECT_EQ(Frames.size(), 1u);
-  EXPECT_EQ(FXProgress::RunningWorkers(), 0);
+  EXPECT_EQ(ui::Application().WorkerCount(), 0);
 }
 
 TEST_F(ProgressTest, GlidePaintsTwentyFiveFramesFromTheShownValueAndALastOne) {
@@ -269,7 +269,7 @@ TEST_F(ProgressTest, GlidePaintsTwentyFiveFramesFromTheShownValueAndALastOne) {
   EXPECT_EQ(bar->FilledRect().Width(), 100);
 
   // The worker is done with its last frame: nothing more arrives.
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   ui::Application().CheckSynchronize();
   EXPECT_EQ(Frames.size(), 27u);
 }
@@ -286,7 +286,7 @@ TEST_F(ProgressTest, ASecondValueWhileGlidingContinuesFromTheShownValue) {
   bar->SetValue(20);
   EXPECT_NEAR(bar->ShownValue(), shown, 1e-4);
   ASSERT_TRUE(Loop([&] { return !bar->Gliding(); }));
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   ui::Application().CheckSynchronize();
   // Every frame lies on the new glide: the replaced one applied none after it was replaced.
   ASSERT_EQ(Frames.size(), 1u + FXProgress::GlideFrames + 1);
@@ -328,7 +328,7 @@ TEST_F(ProgressTest, IndeterminateLoopAlternatesItsPassesUntilStopped) {
 
   bar->SetProgressKind(FXProgressKind::Normal);
   EXPECT_FALSE(bar->IndeterminateActive());
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   const std::size_t stopped = Frames.size();
   ui::Application().CheckSynchronize();
   EXPECT_EQ(Frames.size(), stopped);
@@ -346,7 +346,7 @@ TEST_F(ProgressTest, A29PixelBarNeverEndsItsFirstPass) {
     EXPECT_EQ(f.LengthState, 0);
   }
   bar->SetProgressKind(FXProgressKind::Paused);
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   const std::size_t stopped = Frames.size();
   ui::Application().CheckSynchronize();
   EXPECT_EQ(Frames.size(), stopped);
@@ -387,7 +387,7 @@ TEST_F(ProgressTest, FreeingBarsWhileTheyMoveIsSafe) {
       ui::Application().CheckSynchronize();
     }
   }
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   ui::Application().CheckSynchronize();
   EXPECT_EQ(strays, 0);
 
@@ -401,7 +401,7 @@ TEST_F(ProgressTest, FreeingBarsWhileTheyMoveIsSafe) {
   std::size_t ran = 0;
   Loop([&] { return ++ran > 20; });
   Form.reset();
-  ASSERT_TRUE(Loop([] { return FXProgress::RunningWorkers() == 0; }));
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
   ui::Application().CheckSynchronize();
 }
 
@@ -421,7 +421,7 @@ TEST(ProgressExitChild, EndsTheProcessWithBarsMoving) {
     bar->SetValue(80);
   }
   ASSERT_TRUE(ui::Application().RunUntil([&] { return frames >= 10; }, 60s));
-  EXPECT_GT(FXProgress::RunningWorkers(), 0);
+  EXPECT_GT(ui::Application().WorkerCount(), 0);
 }
 
 TEST(ProgressExit, TheProcessEndsWhileABarsThreadsRun) {
