@@ -116,8 +116,15 @@ TControlsWindow::TControlsWindow(bool QuitOnClose) : FXForm(nullptr) {
   OnKeyDown = [this](ui::TWinControl&, int& key, ui::TShiftState) {
     if (key == platform::keys::Escape) Close();
   };
-  OnShow = [](ui::TForm&) { Say("controls: shown"); };
-  OnClose = [QuitOnClose](ui::TForm&, ui::TCloseAction&) {
+  // The endless bar's worker runs only while the window is on the screen: a hidden window has no use
+  // for its frames, and a worker still waking the loop while the program ends its windows is a race
+  // the window system can lose.
+  OnShow = [this](ui::TForm&) {
+    FEndless->SetProgressKind(FXProgressKind::Intermediate);
+    Say("controls: shown");
+  };
+  OnClose = [this, QuitOnClose](ui::TForm&, ui::TCloseAction&) {
+    FEndless->SetProgressKind(FXProgressKind::Normal);
     Say("controls: closed");
     if (QuitOnClose) ui::Application().Terminate();
   };
@@ -247,7 +254,10 @@ void TControlsWindow::BuildProgress() {
     progress->SetAnimations(false);
     progress->SetValue(bar.Value);
     progress->SetAnimations(true);
-    progress->SetProgressKind(bar.Kind);
+    if (bar.Kind == FXProgressKind::Intermediate)
+      FEndless = progress;  // set going when the window shows
+    else
+      progress->SetProgressKind(bar.Kind);
     auto* label = Add<FXTextBox>(*this, *this, "", Rect(540, y, 680, y + 20));
     label->SetText(bar.Name);
     if (!FGlide) FGlide = progress;

@@ -32,6 +32,7 @@ class TControlsWindow : public lux::FXForm {
   void ReportRadios(const lux::FXRadioButton& Checked);
 
   lux::FXProgress* FGlide = nullptr;
+  lux::FXProgress* FEndless = nullptr;
   lux::FXTextBox* FRepeatCount = nullptr;
   int FRepeats = 0;
   ui::TWinControl* FGroupA = nullptr;
