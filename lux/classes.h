@@ -11,19 +11,12 @@
 #include "ui/canvas.h"
 #include "ui/controls.h"
 #include "ui/picture.h"
+#include "vel/components.h"
 
 namespace lux {
 
-// A sub-object that knows the component it belongs to, without owning or being owned through it.
-class TMPersistent {
- public:
-  explicit TMPersistent(ui::TComponent* AOwner) : FOwner(AOwner) {}
-  virtual ~TMPersistent() = default;
-  ui::TComponent* Owner() const { return FOwner; }
-
- private:
-  ui::TComponent* FOwner;
-};
+// The framework's sub-objects share the utility library's base.
+using vel::TMPersistent;
 
 class TAssignPersistent : public TMPersistent {
  public:
