@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Runs the real installer in the X server xvfb-run started, away from any shell (so it has no console
+# to print to): "-help" shows the framework's help dialog, whose accent "Ok" button ends it; a second
+# copy started meanwhile shows "Program is already running". Screenshots go to the given folder.
+set -euo pipefail
+setup=$1
+shots=$2
+mkdir -p "$shots"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+
+# A home, XDG folders and registry store of the test's own; the instance lock lives in the runtime folder.
+box=$(mktemp -d)
+export HOME=$box/home XDG_DATA_HOME=$box/home/.local/share XDG_CONFIG_HOME=$box/home/.config
+export XDG_RUNTIME_DIR=$box/run VEL_REGISTRY_DIR=$box/registry
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$box"
+}
+trap cleanup EXIT
+
+# Starts the installer as a child of `timeout` (no shell above it, output not a terminal); prints the
+# installer's own process id.
+start() {
+  local name=$1; shift
+  timeout 60 "$setup" "$@" </dev/null >"$box/$name.out" 2>&1 &
+  local runner=$!
+  pids+=("$runner")
+  local child=""
+  for _ in $(seq 50); do
+    child=$(pgrep -P "$runner" | head -1 || true)
+    [[ -n $child ]] && break
+    sleep 0.1
+  done
+  [[ -n $child ]] || fail "$name did not start"
+  pids+=("$child")
+  echo "$runner $child"
+}
+
+# The visible window of a process.
+window_of() {
+  local wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
+    [[ -n $wid ]] && break
+    sleep 0.1
+  done
+  [[ -n $wid ]] || fail "no window for process $1"
+  echo "$wid"
+}
+
+# The Ok button of a dialog: the rightmost run of pixels on the footer row that is not the footer's
+# colour. Sets BX, BY (its middle) and BCOLOR.
+find_ok() {
+  local image=$1
+  local row=$((Y + HEIGHT - 26))
+  local footer
+  footer=$(pixel "$image" $((X + 3)) "$row")
+  local right=-1 left=-1 x c
+  for ((x = X + WIDTH - 4; x > X + WIDTH - 220; x--)); do
+    c=$(pixel "$image" "$x" "$row")
+    if [[ $c != "$footer" ]]; then
+      [[ $right -lt 0 ]] && right=$x
+      left=$x
+    elif [[ $right -ge 0 && $((right - x)) -gt 60 ]]; then
+      break
+    fi
+  done
+  [[ $right -ge 0 ]] || fail "no button on the footer row $row (footer $footer)"
+  BX=$(((left + right) / 2)) BY=$row
+  BCOLOR=$(pixel "$image" $((left + 6)) "$row")
+  echo "footer $footer, button $left..$right, colour $BCOLOR"
+}
+
+read -r help_runner help_pid < <(start help -help)
+wid=$(window_of "$help_pid")
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
+echo "help dialog: ${WIDTH}x$HEIGHT at $X,$Y"
+[[ $WIDTH -gt 300 && $HEIGHT -gt 300 ]] || fail "the help dialog is ${WIDTH}x$HEIGHT"
+image=$(shot help)
+find_ok "$image"
+r=$((16#${BCOLOR:0:2})) g=$((16#${BCOLOR:2:2})) b=$((16#${BCOLOR:4:2}))
+# The accent look: a saturated colour, not the grey of a plain button or the footer.
+spread=$(( (r > g ? (r > b ? r : b) : (g > b ? g : b)) - (r < g ? (r < b ? r : b) : (g < b ? g : b)) ))
+[[ $spread -gt 60 ]] || fail "the Ok button is not in the accent colour ($BCOLOR)"
+help_x=$BX help_y=$BY
+[[ ! -s $box/help.out ]] || fail "the installer printed: $(cat "$box/help.out")"
+
+# A second copy while the first one runs.
+read -r second_runner second_pid < <(start second)
+wid2=$(window_of "$second_pid")
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid2")"
+echo "already-running dialog: ${WIDTH}x$HEIGHT at $X,$Y"
+image=$(shot already_running)
+find_ok "$image"
+xdotool mousemove "$BX" "$BY" click 1
+set +e
+wait "$second_runner"
+code=$?
+set -e
+[[ $code == 0 ]] || fail "the second copy ended with $code"
+
+# Back to the help dialog: its Ok ends the first copy with 0.
+xdotool mousemove "$help_x" "$help_y" click 1
+set +e
+wait "$help_runner"
+code=$?
+set -e
+[[ $code == 0 ]] || fail "the help run ended with $code"
+echo "installer dialogs: all checks passed; screenshots in $shots"
