@@ -90,6 +90,9 @@ class FXIconSelect : public TMPersistent {
   std::int32_t FImageIndex = 0;
 };
 
+// The plain notification the framework's components fire; Sender is the component that fired it.
+using TNotifyEvent = std::function<void(ui::TComponent* Sender)>;
+
 // The base of the popup menu's items.
 class FXComponent : public ui::TComponent {
  public:

@@ -5,6 +5,7 @@
 
 #include "lux/gdi.h"
 #include "lux/theme_manager.h"
+#include "ui/forms.h"
 
 namespace lux {
 
@@ -39,6 +40,18 @@ const ui::TBitmap* FrameworkBuffer(const ui::TControl* Control) {
 FXControl* AsFXControl(ui::TControl* Control) { return dynamic_cast<FXControl*>(Control); }
 
 }  // namespace
+
+TPoint ClientToScreen(const ui::TControl& Control, TPoint P) {
+  const TPoint origin = Control.OriginOnForm();
+  P.X += origin.X;
+  P.Y += origin.Y;
+  // A form's own bounds are its place on the screen; a control off every form has only its own.
+  if (const ui::TForm* form = Control.ParentForm()) {
+    P.X += form->Left();
+    P.Y += form->Top();
+  }
+  return P;
+}
 
 FXWindowsControl::FXWindowsControl(ui::TComponent* AOwner)
     : FXCustomControl(AOwner),

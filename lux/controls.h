@@ -13,6 +13,9 @@
 
 namespace lux {
 
+// A point in the control's client coordinates on the screen: its form's position plus its place on the form.
+TPoint ClientToScreen(const ui::TControl& Control, TPoint P);
+
 class FXCustomControl : public ui::TCustomControl {
  public:
   using ui::TCustomControl::TCustomControl;

@@ -12,16 +12,18 @@
 #include "ui/canvas.h"
 #include "ui/picture.h"
 #include "ui/timer.h"
+#include "vel/graphics.h"
 
 namespace lux {
 
-// How a graphic is placed in a rectangle; the image control's property has this type.
-enum class TDrawMode { Fill, Fit, Stretch, Center, CenterFill, Center3Fill, CenterFit, Normal, Tile };
+// Placement and picture drawing live with the utility library's image control, which sits beneath the
+// framework; the framework draws with the same ones.
+using vel::AssignPng;
+using vel::DrawHighQuality;
+using vel::GetDrawModeRects;
+using vel::StretchDraw;
+using vel::TDrawMode;
 
-// The rectangles a graphic of GraphicWidth x GraphicHeight is drawn into; empty for an empty graphic.
-std::vector<TRect> GetDrawModeRects(const TRect& Rect, std::int32_t GraphicWidth, std::int32_t GraphicHeight,
-                                    TDrawMode Mode, std::int32_t Inset);
-std::vector<TRect> GetDrawModeRects(const TRect& Rect, const ui::TBitmap& Graphic, TDrawMode Mode, std::int32_t Inset);
 void DrawGraphicInRect(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Graphic, TDrawMode Mode,
                        std::int32_t Inset);
 
@@ -41,25 +43,14 @@ struct FXBitmap24 {
 };
 
 // Every pixel of Rect on the target becomes itself XOR the bitmap's pixel at the same offset from the
-// bitmap's top-left, as a caret or selection is drawn and then erased by drawing it again.
+// bitmap's top-left, as a caret or selection is drawn and then erased by drawing it again. Only the
+// colour is inverted: the target keeps its alpha, so a caret on an opaque field stays opaque.
 void DrawInvert(const ui::TBitmap& Bitmap, ui::TBitmap& Target, const TRect& Rect);
 void DrawInvert(const ui::TBitmap& Bitmap, ui::TCanvas& Canvas, const TRect& Rect);
 
-// The bitmap scaled into Rect with its alpha multiplied by Opacity; a 24-bit bitmap draws opaque.
-void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap& Bitmap, std::uint8_t Opacity,
-                     bool HighQuality);
+// A 24-bit bitmap draws opaque.
 void DrawHighQuality(ui::TCanvas& Canvas, const TRect& Rect, const FXBitmap24& Bitmap, std::uint8_t Opacity,
                      bool HighQuality);
-// Nothing for an absent graphic.
-void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TBitmap* Graphic, std::uint8_t Opacity);
-// Below full opacity the picture is drawn from a premultiplied AssignPng copy.
-void StretchDraw(ui::TCanvas& Canvas, const TRect& Rect, const ui::TPicture* Graphic, std::uint8_t Opacity);
-
-// A picture with partial transparency and 8 bits per sample is converted from the file's own samples:
-// each colour channel becomes value * alpha div 255 when Premultiplied, else stays straight (and the
-// bitmap says so). Any other picture comes as decoded; an empty one leaves a 0 x 0 bitmap.
-void AssignPng(ui::TBitmap& Bitmap, const ui::TPicture& Png, bool Premultiplied);
-
 // Disables the timer, then enables it, so that a full interval starts again.
 void ResetTimer(ui::TTimer& Timer);
 

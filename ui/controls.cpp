@@ -441,14 +441,29 @@ void TCustomControl::PaintSelf(TCanvas& canvas) {
 
 // ---- TPanel
 
+TAlphaColor TPanel::Color() const {
+  if (parentColor_) {
+    if (auto* panel = dynamic_cast<const TPanel*>(Parent())) return panel->Color();
+    if (auto* form = dynamic_cast<const TForm*>(Parent())) return form->Color();
+  }
+  return color_;
+}
+
 void TPanel::SetColor(TAlphaColor value) {
-  if (value == color_) return;
+  if (value == color_ && !parentColor_) return;
   color_ = value;
+  parentColor_ = false;
+  Invalidate();
+}
+
+void TPanel::SetParentColor(bool value) {
+  if (value == parentColor_) return;
+  parentColor_ = value;
   Invalidate();
 }
 
 void TPanel::Paint() {
-  Canvas()->BrushColor = color_;
+  Canvas()->BrushColor = Color();
   Canvas()->FillRect(ClientRect());
   TCustomControl::Paint();
 }

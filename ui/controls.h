@@ -301,14 +301,20 @@ class TCustomControl : public TWinControl {
 class TPanel : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;
-  TAlphaColor Color() const { return color_; }
+  // With ParentColor on, the parent's colour (a panel's or a form's) as it is now, so the panel follows
+  // every change of it; otherwise, or on a parent of another kind, the panel's own.
+  TAlphaColor Color() const;
+  // Also turns ParentColor off.
   void SetColor(TAlphaColor value);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool value);
 
  protected:
   void Paint() override;
 
  private:
   TAlphaColor color_ = 0xFFF0F0F0;
+  bool parentColor_ = false;
 };
 
 }  // namespace ui

@@ -94,18 +94,35 @@ TEST(DrawModeRects, EachModePlacesTheGraphicAsTabled) {
   EXPECT_TRUE(lux::GetDrawModeRects({0, 0, 9, 9}, TBitmap(), TDrawMode::Stretch, 0).empty());
 }
 
-TEST(DrawInvert, XorsTheRectangleWithTheBitmapAndUndoesItself) {
+TEST(DrawInvert, XorsTheColourKeepsTheTargetsAlphaAndUndoesItself) {
   TBitmap caret(2, 3);
   caret.Fill(0xFFFFFFFF);
   TBitmap target(6, 6);
   target.Fill(0xFF102030);
   lux::DrawInvert(caret, target, {4, 1, 10, 3});  // cut by the target's edge and the rectangle's bottom
-  EXPECT_EQ(target.Pixel(4, 1), 0xFF102030u ^ 0xFFFFFFFFu);
-  EXPECT_EQ(target.Pixel(5, 2), 0xFF102030u ^ 0xFFFFFFFFu);
+  EXPECT_EQ(target.Pixel(4, 1), 0xFFEFDFCFu);
+  EXPECT_EQ(target.Pixel(5, 2), 0xFFEFDFCFu);
   EXPECT_EQ(target.Pixel(4, 3), 0xFF102030u);
   EXPECT_EQ(target.Pixel(3, 1), 0xFF102030u);
   lux::DrawInvert(caret, target, {4, 1, 10, 3});
   EXPECT_EQ(target.Pixel(4, 1), 0xFF102030u);
+
+  // A caret on a white field is black there, not a hole showing whatever lies beneath the field.
+  TBitmap field(4, 4);
+  field.Fill(0xFFFFFFFF);
+  lux::DrawInvert(caret, field, {1, 0, 3, 3});
+  EXPECT_EQ(field.Pixel(1, 1), 0xFF000000u);
+  TBitmap shown(4, 4);
+  shown.Fill(0xFF3366CC);  // the form beneath
+  shown.Draw(field, 0, 0);
+  EXPECT_EQ(shown.Pixel(1, 1), 0xFF000000u);
+  EXPECT_EQ(shown.Pixel(0, 1), 0xFFFFFFFFu);
+
+  // Over a translucent pixel the inverted colour stays within its alpha.
+  TBitmap half(1, 1);
+  half.SetPixel(0, 0, 0x80200000u);
+  lux::DrawInvert(caret, half, {0, 0, 1, 1});
+  EXPECT_EQ(half.Pixel(0, 0), 0x80808080u);
 }
 
 TEST(SplitBySeparators, KeepsEmptyPiecesAndTheTail) {
