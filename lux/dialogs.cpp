@@ -45,7 +45,7 @@ class TMeasure {
 };
 
 // The average letter of the font: the 52 letters' width divided by 52 (remainder dropped), and their height.
-TPoint AverageCharSize(const ui::TFont& font) {
+TPoint MeasureAverageChar(const ui::TFont& font) {
   TMeasure measure(font);
   const ui::TSize size = measure.Canvas().TextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
   return {size.cx / 52, size.cy};
@@ -159,7 +159,7 @@ void FXDialogBox::ExecuteInherited() {
   FTitleFont.SetColor(textColor);
   form.Font = FTextFont;
 
-  DialogUnits = AverageCharSize(FTextFont);
+  DialogUnits = MeasureAverageChar(FTextFont);
   FTitlebarHeight = form.GetTitlebarHeight();
   form.SetClientSize(0, FTitlebarHeight);
 
@@ -177,15 +177,16 @@ void FXDialogBox::ExecuteInherited() {
     Prompt->SetParent(&form);
     Prompt->SetLayoutVertical(FXLayout::Beginning);
     Prompt->SetFont(FTextFont);
-    Prompt->SetText(FText);
     Prompt->SetLeft(MainPrompt->Left());
     Prompt->SetTop(MulDiv(2, DialogUnits.Y, 1) + MainPrompt->Top() + FTitlebarHeight);
     const int characters = CharacterCount(FText);
     Prompt->SetConstraints({.MinWidth = MainPrompt->Width(),
                             .MaxWidth = MulDiv(characters <= 80 ? characters : 65, DialogUnits.X, 1)});
-    // As wide as its longest line allows within those limits; wrapping then sets the height.
+    // As wide as its longest line allows within those limits, wrapping on before the text comes (a
+    // long message laid out on one line could be wider than any buffer); wrapping sets the height.
     Prompt->SetWordWrap(true);
     Prompt->SetWidth(WidestLine(FTextFont, FText));
+    Prompt->SetText(FText);
     Prompt->UpdateAutoSize();
     if (FTitle.empty()) Prompt->SetTop(MainPrompt->Top());
 

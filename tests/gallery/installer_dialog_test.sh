@@ -26,8 +26,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts the installer as a child of `timeout` (no shell above it, output not a terminal); prints the
-# installer's own process id.
+# Starts the installer as a child of `timeout` (no shell above it, output not a terminal); sets
+# RUNNER (the timeout process, a child of this shell) and CHILD (the installer itself).
 start() {
   local name=$1; shift
   timeout 60 "$setup" "$@" </dev/null >"$box/$name.out" 2>&1 &
@@ -41,7 +41,7 @@ start() {
   done
   [[ -n $child ]] || fail "$name did not start"
   pids+=("$child")
-  echo "$runner $child"
+  RUNNER=$runner CHILD=$child
 }
 
 # The visible window of a process.
@@ -79,7 +79,8 @@ find_ok() {
   echo "footer $footer, button $left..$right, colour $BCOLOR"
 }
 
-read -r help_runner help_pid < <(start help -help)
+start help -help
+help_runner=$RUNNER help_pid=$CHILD
 wid=$(window_of "$help_pid")
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
@@ -95,7 +96,8 @@ help_x=$BX help_y=$BY
 [[ ! -s $box/help.out ]] || fail "the installer printed: $(cat "$box/help.out")"
 
 # A second copy while the first one runs.
-read -r second_runner second_pid < <(start second)
+start second
+second_runner=$RUNNER second_pid=$CHILD
 wid2=$(window_of "$second_pid")
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid2")"
