@@ -35,7 +35,7 @@ start() {
   pids+=("$runner")
   local child=""
   for _ in $(seq 50); do
-    child=$(pgrep -P "$runner" | head -1 || true)
+    child=$(grep -l "^PPid:[[:space:]]*$runner\$" /proc/[0-9]*/status 2>/dev/null | head -1 | cut -d/ -f3 || true)
     [[ -n $child ]] && break
     sleep 0.1
   done
