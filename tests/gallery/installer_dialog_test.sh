@@ -30,7 +30,7 @@ trap cleanup EXIT
 # RUNNER (the timeout process, a child of this shell) and CHILD (the installer itself).
 start() {
   local name=$1; shift
-  timeout 60 "$setup" "$@" </dev/null >"$box/$name.out" 2>&1 &
+  timeout 100 "$setup" "$@" </dev/null >"$box/$name.out" 2>&1 &
   local runner=$!
   pids+=("$runner")
   local child=""
@@ -57,26 +57,26 @@ window_of() {
 }
 
 # The Ok button of a dialog: the rightmost run of pixels on the footer row that is not the footer's
-# colour. Sets BX, BY (its middle) and BCOLOR.
+# colour (the row is read in one go). Sets BX, BY (its middle) and BCOLOR.
 find_ok() {
   local image=$1
   local row=$((Y + HEIGHT - 26))
-  local footer
-  footer=$(pixel "$image" $((X + 3)) "$row")
-  local right=-1 left=-1 x c
-  for ((x = X + WIDTH - 4; x > X + WIDTH - 220; x--)); do
-    c=$(pixel "$image" "$x" "$row")
-    if [[ $c != "$footer" ]]; then
-      [[ $right -lt 0 ]] && right=$x
-      left=$x
-    elif [[ $right -ge 0 && $((right - x)) -gt 60 ]]; then
-      break
-    fi
-  done
+  local found
+  found=$(convert "$image" -crop "${WIDTH}x1+${X}+${row}" +repage -depth 8 txt:- |
+    awk -F'[ ,:]+' 'NR > 1 { split($0, f, "#"); c[$1] = substr(f[2], 1, 6); n = $1 }
+      END {
+        footer = c[3]; right = -1; left = -1
+        for (x = n - 3; x > n - 220 && x >= 0; x--) {
+          if (c[x] != footer) { if (right < 0) right = x; left = x }
+          else if (right >= 0 && right - x > 60) break
+        }
+        print footer, left, right, (left >= 0 ? c[left + 6] : "none")
+      }')
+  local footer left right
+  read -r footer left right BCOLOR <<<"$found"
   [[ $right -ge 0 ]] || fail "no button on the footer row $row (footer $footer)"
-  BX=$(((left + right) / 2)) BY=$row
-  BCOLOR=$(pixel "$image" $((left + 6)) "$row")
-  echo "footer $footer, button $left..$right, colour $BCOLOR"
+  BX=$((X + (left + right) / 2)) BY=$row
+  echo "footer $footer, button $((X + left))..$((X + right)), colour $BCOLOR"
 }
 
 start help -help
