@@ -289,6 +289,14 @@ ui::TModalResult FXDialogBox::ModalExecution(bool FreeForm) {
       if (free) dialog.FreeWindow();
     }
   } after{*this, smoky, FreeForm};
+  // The window shows in the colours it already has: a fade there would change nothing and only
+  // leave a worker running after a quick answer (and the process may end right after one). Later
+  // theme changes fade as usual.
+  Form->AllowThemeChangeAnimation = false;
+  ui::Application().Queue([alive = std::weak_ptr<FXDialogBox*>(FAlive), form = Form.get()] {
+    const std::shared_ptr<FXDialogBox*> cell = alive.lock();
+    if (cell && *cell && (*cell)->Form.get() == form) form->AllowThemeChangeAnimation = true;
+  });
   if (OnShown) {
     ui::Application().Queue([alive = std::weak_ptr<FXDialogBox*>(FAlive), form = Form.get()] {
       const std::shared_ptr<FXDialogBox*> cell = alive.lock();
