@@ -2,6 +2,8 @@
 // its line breaks kept) elsewhere.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "installer/messages.h"
 #include "installer/state.h"
 #include "lux/button.h"
@@ -46,16 +48,24 @@ class MessagesTest : public testing::Test {
   }
 };
 
-TEST_F(MessagesTest, WithoutWindowsTheSystemRoutineShowsTheHelpLineByLine) {
+TEST_F(MessagesTest, WithoutWindowsTheSystemRoutineShowsTheHelpLineByLineAndNoBoxReadsAsGoOn) {
+#ifdef _WIN32
+  // The system's box is a modal window there: only where nobody can answer it (Wine without a
+  // display, as the tests run) does it return at once.
+  if (!std::getenv("WINEPREFIX")) GTEST_SKIP() << "the system's box would wait for a user";
+#endif
   SetFrameworkWindowsAvailable(false);
   testing::internal::CaptureStderr();
-  const int result = MessageDialog("Help", HelpText, TDialogButtons::OK);
-  const std::string printed = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(result, vel::mrOk);
-  EXPECT_EQ(printed.find('\r'), std::string::npos);
+  const int help = MessageDialog("Help", HelpText, TDialogButtons::OK);
 #ifdef _WIN32
-  (void)printed;  // the system's box takes the text there; its line ends are checked below
-#else
+  // (On Linux a question waits for the terminal's answer when there is one.)
+  EXPECT_EQ(MessageDialog("Installed version is newer", "Go on?", TDialogButtons::YesNo), vel::mrNo)
+      << "a box nobody answered is no \"go on\"";
+#endif
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(help, vel::mrOk);
+#ifndef _WIN32
+  EXPECT_EQ(printed.find('\r'), std::string::npos);
   EXPECT_NE(printed.find("Help: Avalabile Parameters:\n\n------------------------\n-help -> Shows this information\n"),
             std::string::npos)
       << printed;
