@@ -1,6 +1,7 @@
 // Real windows on Linux through SDL2 (X11 or Wayland): presenting pixel buffers and reporting input.
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
 #include <map>
 #include <stdexcept>
 
@@ -125,6 +126,12 @@ class SdlWindow final : public Window {
 class SdlBackend final : public WindowBackend {
  public:
   SdlBackend() {
+    // SDL would take any display driver it finds (a bare console's too); only a desktop session counts.
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!x11 || !*x11) && (!wayland || !*wayland)) throw std::runtime_error("No display for windows");
+    // SDL would turn SIGINT and SIGTERM into a quit event nobody asked for; they end the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
     wakeEvent_ = SDL_RegisterEvents(1);
     SDL_StartTextInput();
