@@ -210,7 +210,13 @@ class SdlBackend final : public WindowBackend {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         if (SdlWindow* w = Find(e.key.windowID))
-          if (int key = KeyOf(e.key.keysym.sym)) w->Input().InputKey(key, e.type == SDL_KEYDOWN, ShiftOf(SDL_Keymod(e.key.keysym.mod)));
+          if (int key = KeyOf(e.key.keysym.sym)) {
+            w->Input().InputKey(key, e.type == SDL_KEYDOWN, ShiftOf(SDL_Keymod(e.key.keysym.mod)));
+            // SDL sends no text for Return, where Windows sends a carriage return the controls answer
+            // (a focused button or check box clicks); the key's own handler may have closed the window.
+            if (key == platform::keys::Return && e.type == SDL_KEYDOWN)
+              if (SdlWindow* still = Find(e.key.windowID)) still->Input().InputCharacter("\r");
+          }
         break;
       case SDL_TEXTINPUT:
         if (SdlWindow* w = Find(e.text.windowID)) w->Input().InputCharacter(e.text.text);
