@@ -18,13 +18,7 @@
 
 namespace installer {
 
-TInstallerWindow* InstallerWindow = nullptr;
-
 namespace {
-
-void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
-
-[[noreturn]] void EndProcess(int code) { throw TEndProcess(code); }
 
 // The silent run: the five steps without a window, reported on the console.
 [[noreturn]] void RunSilently() {
@@ -47,16 +41,6 @@ void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
 }
 
 }  // namespace
-
-int MessageDialog(const std::string& Title, const std::string& Text, TDialogButtons Buttons) {
-  bool question = Buttons == TDialogButtons::YesNo;
-  return vel::ShowMessage(Title, Text, question ? vel::TMsgButtons::YesNo : vel::TMsgButtons::Ok,
-                          question ? vel::mrNo : vel::mrOk);
-}
-
-void ConsoleLine(const std::string& Text) {
-  if (vel::sysconsole::ConsoleCalled()) vel::sysconsole::QuickOutput(Text);
-}
 
 void ReadCommandLine() {
   enum class RunMode { None, Normal, Silent } mode = RunMode::None;
@@ -137,51 +121,9 @@ void ReadCommandLine() {
   RunSilently();
 }
 
-void RestartAsAdmin(std::string ExtraParameter) {
-  if (!ExtraParameter.empty()) ExtraParameter += ' ';
-  vel::ShellRun(platform::ExecutablePath(), true, ExtraParameter + "-force " + vel::GetParameters(), true, "");
-  Pause500();
-  EndProcess(ExitSuccess);
-}
-
-void CloseInstaller(int exitCode) {
-  // A close that starts here comes back here once through the window's close query: one deletion.
-  static bool deletionScheduled = false;
-  if (AutoDelete && !deletionScheduled) {
-    deletionScheduled = true;
-    platform::DeleteOwnExecutableLater("");
-  }
-  if (InstallerWindow && InstallerWindow->WindowVisible()) {
-    InstallerWindow->CloseWindow();
-    return;
-  }
-  EndProcess(exitCode);
-}
-
-void DoAfterFinish() {
-  switch (AfterFinish) {
-    case TFinishAction::Close:
-      if (InstallerWindow) CloseInstaller();
-      break;
-    case TFinishAction::StartProgram:
-      StartProgramAndClose();
-      break;
-    case TFinishAction::None:
-      break;
-  }
-}
-
-void StartProgramAndClose() {
-  if (InstallOptions.CanBeRun) {
-    std::string exe = ExecutablePath(AppOptions);
-    vel::ShellRun(exe, true, "", false, vel::ExtractFilePath(exe));
-    Pause500();
-  }
-  CloseInstaller();
-}
-
 int RunInstaller() {
   try {
+    UseFrameworkMessages();
     IsElevated = vel::IsAdministrator();
     if (vel::HasOtherInstance()) {
       for (int i = 1; i <= vel::ParamCount(); ++i) {

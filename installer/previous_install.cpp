@@ -1,9 +1,11 @@
 // Finding an earlier installation through its uninstall record.
 #include "installer/previous_install.h"
 
-#include "installer/command_line.h"
+#include "installer/closing.h"
+#include "installer/messages.h"
 #include "installer/state.h"
 #include "platform/files.h"
+#include "vel/message.h"
 #include "vel/registry.h"
 
 namespace installer {

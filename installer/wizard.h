@@ -6,7 +6,8 @@
 #include <set>
 #include <string>
 
-#include "installer/command_line.h"
+#include "installer/closing.h"
+#include "installer/messages.h"
 #include "installer/state.h"
 #include "ui/timer.h"
 

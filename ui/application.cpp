@@ -294,7 +294,20 @@ void TApplication::RemoveForm(TForm* form) {
   std::erase(forms_, form);
   if (mainForm_ == form) mainForm_ = nullptr;
   if (updateLock_ == form) updateLock_ = nullptr;
+  for (TModalRun& run : modalRuns_) {
+    std::erase(run.ShutOut, form);
+    if (run.Owner == form) run.Owner = nullptr;
+  }
   ControlGoing(form);
+}
+
+bool TApplication::InputRefused(const TForm* form) const {
+  // From the innermost run outwards: a modal form answers to the runs nested in its own only.
+  for (auto run = modalRuns_.rbegin(); run != modalRuns_.rend(); ++run) {
+    if (run->Form == form) return false;
+    if (std::find(run->ShutOut.begin(), run->ShutOut.end(), form) != run->ShutOut.end()) return true;
+  }
+  return false;
 }
 
 void TApplication::UpdateForms() {

@@ -97,6 +97,13 @@ class TApplication {
   bool LockWindowUpdate(TForm* form);
   TForm* WindowUpdateLocked() const { return updateLock_; }
 
+  // The form running the innermost ShowModal, or null.
+  TForm* ModalForm() const { return modalRuns_.empty() ? nullptr : modalRuns_.back().Form; }
+  // Whether a modal run refuses `form` pointer and key input: as the system disables the windows
+  // behind a modal one, a run shuts out every form that existed when it began, except its own form
+  // and the forms that form owns; a nested run shuts out the outer modal form in turn.
+  bool InputRefused(const TForm* form) const;
+
   // Hints: shown after the pointer rests HintPause ms on a control with a hint, for HintHidePause ms.
   bool ShowHint = true;
   int HintPause = 500;
@@ -145,6 +152,12 @@ class TApplication {
   std::vector<TForm*> windows_;   // every form with a window, hint windows too
   TForm* mainForm_ = nullptr;
   TForm* updateLock_ = nullptr;
+  struct TModalRun {
+    TForm* Form;
+    std::vector<TForm*> ShutOut;
+    TForm* Owner;  // the form that was active when the run began; it gets the focus back
+  };
+  std::vector<TModalRun> modalRuns_;  // innermost last
   std::unique_ptr<THintController> hints_;
 
   std::thread::id uiThread_;

@@ -340,20 +340,55 @@ void TForm::DoShow() {
 }
 
 TModalResult TForm::ShowModal() {
+  TApplication& app = Application();
+  // Every form there is now, but this one and those it owns or holds, waits until the run ends.
+  TApplication::TModalRun run{this, {}, nullptr};
+  for (TForm* form : app.windows_) {
+    if (form == this) continue;
+    bool ours = false;
+    for (const TComponent* c = form; c && !ours; c = c->Owner()) ours = c == this;
+    for (const TControl* c = form; c && !ours; c = c->Parent()) ours = c == this;
+    if (ours) continue;
+    if (form->activeWindow_ && form->Visible() && !run.Owner) run.Owner = form;
+    run.ShutOut.push_back(form);
+    form->CancelInput();
+  }
+  // With no visible window active (the active one was hidden), the focus goes back to the modal
+  // form this run is nested in, or to the main form.
+  if (!run.Owner) run.Owner = app.ModalForm() ? app.ModalForm() : app.MainForm();
+  if (run.Owner == this) run.Owner = nullptr;
+  app.modalRuns_.push_back(std::move(run));
+  // Also when the loop is left by an exception: the shut-out forms take input again and the owner
+  // gets the focus back.
+  struct TEndRun {
+    TForm& form;
+    ~TEndRun() {
+      TApplication& app = Application();
+      TForm* owner = nullptr;
+      for (auto r = app.modalRuns_.begin(); r != app.modalRuns_.end(); ++r)
+        if (r->Form == &form) {
+          owner = r->Owner;
+          app.modalRuns_.erase(r);
+          break;
+        }
+      form.modal_ = false;
+      if (form.Visible()) {
+        form.SetVisible(false);
+        form.window_->SetVisible(false);
+        if (form.OnHide) form.OnHide(form);
+      }
+      if (owner && owner->Visible() && !owner->Embedded()) owner->window_->Activate();
+    }
+  } end{*this};
+
   modalResult_ = mrNone;
   modal_ = true;
   Show();
-  Application().RunUntil([&] {
+  app.RunUntil([&] {
     Update();
     return modalResult_ != mrNone || !Visible();
   });
-  modal_ = false;
   if (modalResult_ == mrNone) modalResult_ = mrCancel;
-  if (Visible()) {
-    SetVisible(false);
-    window_->SetVisible(false);
-    if (OnHide) OnHide(*this);
-  }
   return modalResult_;
 }
 
@@ -466,7 +501,28 @@ void TForm::ReleaseCapture() {
   window_->SetCapture(false);
 }
 
+void TForm::CancelInput() {
+  if (capture_) ReleaseCapture();
+  buttonsDown_ = 0;
+  pressed_ = nullptr;
+  if (hover_) {
+    TControl* left = hover_;
+    hover_ = nullptr;
+    left->MouseLeave();
+  }
+  Application().CancelHint();
+}
+
+bool TForm::InputShutOut(bool pressed) {
+  TApplication& app = Application();
+  if (!app.InputRefused(this)) return false;
+  if (pressed)
+    if (TForm* modal = app.ModalForm(); modal && modal->Visible()) modal->window_->Activate();
+  return true;
+}
+
 void TForm::InputPointerMoved(int x, int y, unsigned shift) {
+  if (InputShutOut()) return;
   TControl* target = TargetAt(x, y);
   // While captured, hovering follows the pointer but enter and leave wait for the release.
   TControl* under = capture_ ? capture_ : target;
@@ -491,6 +547,7 @@ void TForm::InputPointerLeft() {
 }
 
 void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, unsigned shift) {
+  if (InputShutOut(down)) return;
   if (down) {
     Application().CancelHint();
     TControl* target = TargetAt(x, y);
@@ -532,6 +589,7 @@ void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, u
 }
 
 void TForm::InputWheel(int delta, int x, int y, unsigned shift) {
+  if (InputShutOut()) return;
   for (TControl* c = TargetAt(x, y); c; c = c->Parent()) {
     if (!c->EnabledInTree()) break;
     const TPoint local = c->FormToClient({x, y});
@@ -541,6 +599,7 @@ void TForm::InputWheel(int delta, int x, int y, unsigned shift) {
 }
 
 void TForm::InputKey(int key, bool down, unsigned shift) {
+  if (InputShutOut()) return;
   TWinControl* target = active_ ? active_ : this;
   if (down && KeyPreview && target != this && OnKeyDown) {
     OnKeyDown(*this, key, shift);
@@ -563,6 +622,7 @@ void TForm::InputKey(int key, bool down, unsigned shift) {
 }
 
 void TForm::InputCharacter(const std::string& utf8) {
+  if (InputShutOut()) return;
   if (KeyPreview && active_ && active_ != this && OnKeyPress) OnKeyPress(*this, utf8);
   (active_ ? active_ : static_cast<TWinControl*>(this))->KeyPress(utf8);
   Update();
@@ -579,7 +639,11 @@ void TForm::InputFocus(bool focused) {
 
 void TForm::InputResize(int width, int height) { SetClientSize(width, height); }
 
-void TForm::InputCloseRequest() { Close(); }
+void TForm::InputCloseRequest() {
+  // A window behind a modal one cannot be closed by the user either.
+  if (InputShutOut()) return;
+  Close();
+}
 
 void TForm::InputMoved(int x, int y) {
   if (x != Left() || y != Top()) SetBounds(x, y, Width(), Height());

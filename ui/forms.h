@@ -217,6 +217,11 @@ class TForm : public TWinControl, private platform::WindowInput {
   void ControlGoing(TControl* control);
   TControl* TargetAt(int x, int y);
   void ReleaseCapture();
+  // A modal run shuts this form out: what the pointer held or hovered lets go, as when the system
+  // disables a window.
+  void CancelInput();
+  // Input from the window that a running modal form refuses; a press brings that form forward.
+  bool InputShutOut(bool pressed = false);
   // Applies Position as the hidden form is about to show.
   void PlaceByPosition();
   // A maximised embedded form covers its parent.

@@ -117,4 +117,25 @@ bool SameAsciiText(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string NativeLineBreaks(std::string_view text) {
+#ifdef _WIN32
+  constexpr std::string_view lineEnd = "\r\n";
+#else
+  constexpr std::string_view lineEnd = "\n";
+#endif
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += lineEnd;
+    } else if (text[i] == '\n') {
+      out += lineEnd;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

@@ -7,11 +7,16 @@
 #include <cstdio>
 #include <iostream>
 
+#include "platform/text.h"
+
 namespace platform {
 
 int ShowMessageBox(const std::string& title, const std::string& text, MessageButtons buttons,
                    int unanswered) {
-  std::fprintf(stderr, "%s%s%s\n", title.c_str(), title.empty() ? "" : ": ", text.c_str());
+  // Texts made for the Windows box break their lines with carriage returns, which a terminal would
+  // print as one overwritten line.
+  const std::string lines = NativeLineBreaks(text);
+  std::fprintf(stderr, "%s%s%s\n", title.c_str(), title.empty() ? "" : ": ", lines.c_str());
   if (buttons == MessageButtons::Ok) return kResultOk;
   if (!isatty(STDIN_FILENO)) return unanswered;
   std::fprintf(stderr, "(Yes/No) ");

@@ -1,6 +1,7 @@
 // Real windows on Linux through SDL2 (X11 or Wayland): presenting pixel buffers and reporting input.
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
 #include <map>
 #include <stdexcept>
 
@@ -125,6 +126,12 @@ class SdlWindow final : public Window {
 class SdlBackend final : public WindowBackend {
  public:
   SdlBackend() {
+    // SDL would take any display driver it finds (a bare console's too); only a desktop session counts.
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!x11 || !*x11) && (!wayland || !*wayland)) throw std::runtime_error("No display for windows");
+    // SDL would turn SIGINT and SIGTERM into a quit event nobody asked for; they end the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
     wakeEvent_ = SDL_RegisterEvents(1);
     SDL_StartTextInput();
@@ -203,7 +210,13 @@ class SdlBackend final : public WindowBackend {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
         if (SdlWindow* w = Find(e.key.windowID))
-          if (int key = KeyOf(e.key.keysym.sym)) w->Input().InputKey(key, e.type == SDL_KEYDOWN, ShiftOf(SDL_Keymod(e.key.keysym.mod)));
+          if (int key = KeyOf(e.key.keysym.sym)) {
+            w->Input().InputKey(key, e.type == SDL_KEYDOWN, ShiftOf(SDL_Keymod(e.key.keysym.mod)));
+            // SDL sends no text for Return, where Windows sends a carriage return the controls answer
+            // (a focused button or check box clicks); the key's own handler may have closed the window.
+            if (key == platform::keys::Return && e.type == SDL_KEYDOWN)
+              if (SdlWindow* still = Find(e.key.windowID)) still->Input().InputCharacter("\r");
+          }
         break;
       case SDL_TEXTINPUT:
         if (SdlWindow* w = Find(e.text.windowID)) w->Input().InputCharacter(e.text.text);

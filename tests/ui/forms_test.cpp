@@ -156,4 +156,139 @@ TEST(Form, CloseQueryCanRefuseAndACloseRequestEndsAModalRunWithCancel) {
   EXPECT_FALSE(form.Visible());
 }
 
+// Counts what reaches it, so a test can tell refused input from delivered input.
+struct TRecorder : TCustomControl {
+  explicit TRecorder(TComponent* owner) : TCustomControl(owner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 50, 50);
+  }
+  int Presses = 0, Keys = 0, Characters = 0, Wheels = 0, Moves = 0, Leaves = 0;
+  void MouseDown(TMouseButton b, TShiftState s, int x, int y) override {
+    ++Presses;
+    TCustomControl::MouseDown(b, s, x, y);
+  }
+  void MouseMove(TShiftState s, int x, int y) override {
+    ++Moves;
+    TCustomControl::MouseMove(s, x, y);
+  }
+  void MouseLeave() override {
+    ++Leaves;
+    TCustomControl::MouseLeave();
+  }
+  bool MouseWheel(TShiftState, int, int, int) override { return ++Wheels > 0; }
+  void KeyDown(int& key, TShiftState shift) override {
+    ++Keys;
+    TCustomControl::KeyDown(key, shift);
+  }
+  void KeyPress(const std::string& c) override {
+    ++Characters;
+    TCustomControl::KeyPress(c);
+  }
+  int Total() const { return Presses + Keys + Characters + Wheels + Moves; }
+};
+
+// A form with one recorder filling its top-left corner.
+struct TRecordingForm : TForm {
+  explicit TRecordingForm(TComponent* owner = nullptr) : TForm(owner), Recorder(new TRecorder(this)) {
+    Recorder->SetParent(this);
+  }
+  TRecorder* Recorder;
+};
+
+// Everything a user can do to a window with the pointer and the keys.
+void Pester(TForm& form) {
+  platform::HeadlessWindow& screen = Screen(form);
+  screen.MoveTo(10, 10);
+  screen.Click(10, 10);
+  screen.Wheel(-120, 10, 10);
+  screen.TypeKey(platform::keys::Return);
+  screen.Type("a");
+  screen.RequestClose();
+}
+
+TEST(Form, ModalRunShutsOutTheOtherWindowsAndGivesTheFocusBackToTheOwner) {
+  TRecordingForm owner;
+  owner.Show();
+  Screen(owner).MoveTo(10, 10);  // hovered when the dialog opens
+  ASSERT_EQ(owner.HoverControl(), owner.Recorder);
+  TRecordingForm dialog;
+  TTimer clock;  // timers of the shut-out window go on
+  int ticks = 0;
+  clock.SetInterval(1);
+  clock.OnTimer = [&] { ++ticks; };
+
+  int refused = -1;
+  bool ownerVisible = false, dialogActive = false;
+  Application().Queue([&] {
+    EXPECT_EQ(Application().ModalForm(), &dialog);
+    EXPECT_EQ(owner.Recorder->Leaves, 1) << "the hover lets go when the owner is shut out";
+    EXPECT_EQ(owner.HoverControl(), nullptr);
+    const int before = owner.Recorder->Total();
+    Pester(owner);
+    refused = owner.Recorder->Total() - before;
+    ownerVisible = owner.Visible();
+    dialogActive = dialog.Active();  // the press on the owner brought the dialog forward
+    Pester(dialog);
+    Screen(dialog).Click(10, 10);
+    Application().RunUntil([&] { return ticks > 0; });
+  });
+  EXPECT_EQ(dialog.ShowModal(), mrCancel) << "the dialog's own close request ends the run";
+  EXPECT_EQ(refused, 0);
+  EXPECT_TRUE(ownerVisible) << "a close request to the owner is refused too";
+  EXPECT_TRUE(dialogActive);
+  EXPECT_GE(dialog.Recorder->Presses, 1);
+  EXPECT_EQ(dialog.Recorder->Keys, 1);
+  EXPECT_EQ(dialog.Recorder->Characters, 1);
+  EXPECT_EQ(dialog.Recorder->Wheels, 1);
+  EXPECT_GT(ticks, 0);
+
+  EXPECT_EQ(Application().ModalForm(), nullptr);
+  EXPECT_TRUE(owner.Active()) << "the focus went back to the owner";
+  EXPECT_FALSE(dialog.Active());
+  const int before = owner.Recorder->Total();
+  Screen(owner).Click(10, 10);
+  Screen(owner).TypeKey(platform::keys::Return);
+  EXPECT_GT(owner.Recorder->Total(), before) << "the owner takes input again";
+}
+
+TEST(Form, NestedModalRunsLetOnlyTheInnermostTakeInputAndHandTheFocusBackInTurn) {
+  TRecordingForm owner;
+  owner.Show();
+  TRecordingForm outer;
+  auto* popup = new TRecordingForm(&outer);  // made before the run but owned by the modal form: not shut out
+  TRecordingForm inner;
+
+  int ownerDuring = -1, outerDuringInner = -1, innerPresses = -1, outerAfterInner = -1, popupPresses = -1;
+  bool outerActiveAfterInner = false;
+  Application().Queue([&] {
+    popup->Show();
+    Screen(*popup).Click(10, 10);
+    popupPresses = popup->Recorder->Presses;
+    popup->Close();
+    Application().Queue([&] {
+      const int o = owner.Recorder->Total(), u = outer.Recorder->Total();
+      Pester(owner);
+      Pester(outer);
+      ownerDuring = owner.Recorder->Total() - o;
+      outerDuringInner = outer.Recorder->Total() - u;
+      Screen(inner).Click(10, 10);
+      innerPresses = inner.Recorder->Presses;
+      inner.SetModalResult(mrYes);
+    });
+    EXPECT_EQ(inner.ShowModal(), mrYes);
+    outerActiveAfterInner = outer.Active();
+    Screen(outer).Click(10, 10);
+    outerAfterInner = outer.Recorder->Presses;
+    outer.SetModalResult(mrNo);
+  });
+  EXPECT_EQ(outer.ShowModal(), mrNo);
+  EXPECT_EQ(popupPresses, 1);
+  EXPECT_EQ(ownerDuring, 0);
+  EXPECT_EQ(outerDuringInner, 0) << "the outer modal form is shut out by the inner one";
+  EXPECT_EQ(innerPresses, 1);
+  EXPECT_TRUE(outerActiveAfterInner);
+  EXPECT_EQ(outerAfterInner, 1) << "the outer form takes input again once the inner run ended";
+  EXPECT_TRUE(owner.Active());
+}
+
 }  // namespace

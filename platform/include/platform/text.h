@@ -13,6 +13,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Length of the text in UTF-16 code units, the unit in which positions and lengths are counted.
 std::size_t Utf16Length(std::string_view text);
 
+// The text with every line end (CR LF, a lone CR or a lone LF) written as this system writes them:
+// LF on Linux, CR LF on Windows.
+std::string NativeLineBreaks(std::string_view text);
+
 // Equal when the letter case of A-Z is ignored (names of variables, INI keys, registry names).
 bool SameAsciiText(std::string_view a, std::string_view b);
 

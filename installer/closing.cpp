@@ -1,0 +1,66 @@
+// How the installer ends.
+#include "installer/closing.h"
+
+#include <chrono>
+#include <thread>
+
+#include "installer/messages.h"
+#include "installer/state.h"
+#include "platform/process.h"
+#include "platform/self_delete.h"
+#include "vel/files.h"
+#include "vel/windows.h"
+
+namespace installer {
+namespace {
+
+void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+
+}  // namespace
+
+void EndProcess(int code) { throw TEndProcess(code); }
+
+void RestartAsAdmin(std::string ExtraParameter) {
+  if (!ExtraParameter.empty()) ExtraParameter += ' ';
+  vel::ShellRun(platform::ExecutablePath(), true, ExtraParameter + "-force " + vel::GetParameters(), true, "");
+  Pause500();
+  EndProcess(ExitSuccess);
+}
+
+void CloseInstaller(int exitCode) {
+  // A close that starts here comes back here once through the window's close query: one deletion.
+  static bool deletionScheduled = false;
+  if (AutoDelete && !deletionScheduled) {
+    deletionScheduled = true;
+    platform::DeleteOwnExecutableLater("");
+  }
+  if (InstallerWindow && InstallerWindow->WindowVisible()) {
+    InstallerWindow->CloseWindow();
+    return;
+  }
+  EndProcess(exitCode);
+}
+
+void DoAfterFinish() {
+  switch (AfterFinish) {
+    case TFinishAction::Close:
+      if (InstallerWindow) CloseInstaller();
+      break;
+    case TFinishAction::StartProgram:
+      StartProgramAndClose();
+      break;
+    case TFinishAction::None:
+      break;
+  }
+}
+
+void StartProgramAndClose() {
+  if (InstallOptions.CanBeRun) {
+    std::string exe = ExecutablePath(AppOptions);
+    vel::ShellRun(exe, true, "", false, vel::ExtractFilePath(exe));
+    Pause500();
+  }
+  CloseInstaller();
+}
+
+}  // namespace installer

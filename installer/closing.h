@@ -1,0 +1,29 @@
+// How the installer ends: its exit codes, the restart with administrator rights, closing the window
+// or the process, and what follows a finished installation.
+#pragma once
+
+#include <string>
+
+namespace installer {
+
+// Ends the process with the exit code once it reaches the program's entry. Not a std::exception, so
+// no guard of a step or the loop's error report can swallow it.
+struct TEndProcess {
+  int ExitCode = 0;
+  explicit TEndProcess(int code) : ExitCode(code) {}
+};
+
+// Exit codes: a failed silent installation and a refused switch are told apart from success.
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitInstallFailed = 1;
+inline constexpr int ExitBadParameter = 2;
+
+[[noreturn]] void RestartAsAdmin(std::string ExtraParameter);
+// Schedules the self-deletion when asked, then closes the window or ends the process with the code.
+void CloseInstaller(int exitCode = ExitSuccess);
+void DoAfterFinish();
+void StartProgramAndClose();
+// Ends the process with the code once the exception reaches the program's entry.
+[[noreturn]] void EndProcess(int code);
+
+}  // namespace installer

@@ -1,0 +1,78 @@
+// The installer's messages: framework dialogs where a window can be shown, the system's routine
+// elsewhere, and console lines.
+#include "installer/messages.h"
+
+#include <optional>
+
+#include "lux/dialogs.h"
+#include "platform/canvas.h"
+#include "platform/message_box.h"
+#include "platform/window.h"
+#include "ui/application.h"
+#include "vel/console.h"
+#include "vel/message.h"
+
+namespace installer {
+
+TInstallerWindow* InstallerWindow = nullptr;
+
+namespace {
+
+// Asked once per process: starting the system's windows is not something to retry per message.
+std::optional<bool>& WindowsAvailable() {
+  static std::optional<bool> available;
+  return available;
+}
+
+}  // namespace
+
+int MessageDialog(const std::string& Title, const std::string& Text, TDialogButtons Buttons) {
+  const bool question = Buttons == TDialogButtons::YesNo;
+  return vel::ShowMessage(Title, Text, question ? vel::TMsgButtons::YesNo : vel::TMsgButtons::Ok,
+                          question ? vel::mrNo : vel::mrOk);
+}
+
+void ConsoleLine(const std::string& Text) {
+  if (vel::sysconsole::ConsoleCalled()) vel::sysconsole::QuickOutput(Text);
+}
+
+bool FrameworkWindowsAvailable() {
+  std::optional<bool>& available = WindowsAvailable();
+  if (available) return *available;
+  available = false;
+  // A build that cannot draw yet has nothing to show a framework window with.
+  if (!platform::CanvasSupported()) return false;
+  try {
+    platform::SetWindowBackend(platform::CreateSystemBackend());
+    available = true;
+  } catch (const std::exception&) {
+    // No display (or no window system this build can use): the system's routine speaks instead.
+  }
+  return *available;
+}
+
+void SetFrameworkWindowsAvailable(bool Available) { WindowsAvailable() = Available; }
+
+int ShowInstallerMessage(const std::string& Title, const std::string& Text, bool Question) {
+  const int unanswered = Question ? vel::mrNo : vel::mrOk;
+  if (!FrameworkWindowsAvailable())
+    return platform::ShowMessageBox(Title, Text, Question ? platform::MessageButtons::YesNo : platform::MessageButtons::Ok,
+                                    unanswered);
+  lux::FXDialog dialog;
+  dialog.SetTitle(Title);
+  dialog.SetText(Text);
+  dialog.SetButtons(Question ? lux::TMsgDlgButtons{lux::TMsgDlgBtn::Yes, lux::TMsgDlgBtn::No}
+                             : lux::TMsgDlgButtons{lux::TMsgDlgBtn::OK});
+  if (InstallerWindow && InstallerWindow->WindowVisible()) dialog.SetParent(InstallerWindow->DialogParent());
+  const int result = dialog.Execute();
+  // Only the dialog's own answers count; anything else (a close it could not refuse) is the safe one.
+  return result == vel::mrOk || result == vel::mrYes || result == vel::mrNo ? result : unanswered;
+}
+
+void UseFrameworkMessages() {
+  vel::SetMessageRoutine([](const std::string& Title, const std::string& Text, vel::TMsgButtons Buttons) {
+    return ShowInstallerMessage(Title, Text, Buttons == vel::TMsgButtons::YesNo);
+  });
+}
+
+}  // namespace installer

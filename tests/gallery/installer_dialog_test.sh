@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Runs the real installer in the X server xvfb-run started, away from any shell (so it has no console
+# to print to): "-help" shows the framework's help dialog, whose accent "Ok" button ends it; a second
+# copy started meanwhile shows "Program is already running". Screenshots go to the given folder.
+set -euo pipefail
+setup=$1
+shots=$2
+mkdir -p "$shots"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+
+# A home, XDG folders and registry store of the test's own; the instance lock lives in the runtime folder.
+box=$(mktemp -d)
+export HOME=$box/home XDG_DATA_HOME=$box/home/.local/share XDG_CONFIG_HOME=$box/home/.config
+export XDG_RUNTIME_DIR=$box/run VEL_REGISTRY_DIR=$box/registry
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$box"
+}
+trap cleanup EXIT
+
+# Starts the installer as a child of `timeout` (no shell above it, output not a terminal); sets
+# RUNNER (the timeout process, a child of this shell) and CHILD (the installer itself).
+start() {
+  local name=$1; shift
+  timeout 100 "$setup" "$@" </dev/null >"$box/$name.out" 2>&1 &
+  local runner=$!
+  pids+=("$runner")
+  local child=""
+  for _ in $(seq 50); do
+    child=$(grep -l "^PPid:[[:space:]]*$runner\$" /proc/[0-9]*/status 2>/dev/null | head -1 | cut -d/ -f3 || true)
+    [[ -n $child ]] && break
+    sleep 0.1
+  done
+  [[ -n $child ]] || fail "$name did not start"
+  pids+=("$child")
+  RUNNER=$runner CHILD=$child
+}
+
+# The visible window of a process.
+window_of() {
+  local wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)
+    [[ -n $wid ]] && break
+    sleep 0.1
+  done
+  [[ -n $wid ]] || fail "no window for process $1"
+  echo "$wid"
+}
+
+# The Ok button of a dialog: the rightmost run of pixels on the footer row that is not the footer's
+# colour (the row is read in one go). Sets BX, BY (its middle) and BCOLOR.
+find_ok() {
+  local image=$1
+  local row=$((Y + HEIGHT - 26))
+  local found
+  found=$(convert "$image" -crop "${WIDTH}x1+${X}+${row}" +repage -depth 8 txt:- |
+    awk -F'[ ,:]+' 'NR > 1 { split($0, f, "#"); c[$1] = substr(f[2], 1, 6); n = $1 }
+      END {
+        footer = c[3]; right = -1; left = -1
+        for (x = n - 3; x > n - 220 && x >= 0; x--) {
+          if (c[x] != footer) { if (right < 0) right = x; left = x }
+          else if (right >= 0 && right - x > 60) break
+        }
+        print footer, left, right, (left >= 0 ? c[left + 6] : "none")
+      }')
+  local footer left right
+  read -r footer left right BCOLOR <<<"$found"
+  [[ $right -ge 0 ]] || fail "no button on the footer row $row (footer $footer)"
+  BX=$((X + (left + right) / 2)) BY=$row
+  echo "footer $footer, button $((X + left))..$((X + right)), colour $BCOLOR"
+}
+
+start help -help
+help_runner=$RUNNER help_pid=$CHILD
+wid=$(window_of "$help_pid")
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
+echo "help dialog: ${WIDTH}x$HEIGHT at $X,$Y"
+[[ $WIDTH -gt 300 && $HEIGHT -gt 300 ]] || fail "the help dialog is ${WIDTH}x$HEIGHT"
+image=$(shot help)
+find_ok "$image"
+r=$((16#${BCOLOR:0:2})) g=$((16#${BCOLOR:2:2})) b=$((16#${BCOLOR:4:2}))
+# The accent look: a saturated colour, not the grey of a plain button or the footer.
+spread=$(( (r > g ? (r > b ? r : b) : (g > b ? g : b)) - (r < g ? (r < b ? r : b) : (g < b ? g : b)) ))
+[[ $spread -gt 60 ]] || fail "the Ok button is not in the accent colour ($BCOLOR)"
+help_x=$BX help_y=$BY
+[[ ! -s $box/help.out ]] || fail "the installer printed: $(cat "$box/help.out")"
+
+# A second copy while the first one runs.
+start second
+second_runner=$RUNNER second_pid=$CHILD
+wid2=$(window_of "$second_pid")
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid2")"
+echo "already-running dialog: ${WIDTH}x$HEIGHT at $X,$Y"
+image=$(shot already_running)
+find_ok "$image"
+xdotool mousemove "$BX" "$BY" click 1
+set +e
+wait "$second_runner"
+code=$?
+set -e
+[[ $code == 0 ]] || fail "the second copy ended with $code"
+
+# Back to the help dialog: its Ok ends the first copy with 0.
+xdotool mousemove "$help_x" "$help_y" click 1
+set +e
+wait "$help_runner"
+code=$?
+set -e
+[[ $code == 0 ]] || fail "the help run ended with $code"
+echo "installer dialogs: all checks passed; screenshots in $shots"
