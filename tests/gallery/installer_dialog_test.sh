@@ -7,9 +7,7 @@ setup=$1
 shots=$2
 mkdir -p "$shots"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
-shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+. "$(dirname "$0")/x11_lib.sh"
 
 # A home, XDG folders and registry store of the test's own; the instance lock lives in the runtime folder.
 box=$(mktemp -d)

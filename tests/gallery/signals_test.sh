@@ -6,11 +6,10 @@ set -uo pipefail
 set -m
 gallery=$1
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pixel() { import -window root "$1" && convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
-shot=$(mktemp --suffix=.png)
+shots=$(mktemp -d)
+. "$(dirname "$0")/x11_lib.sh"
 pid=
-trap 'rm -f "$shot"; [[ -n $pid ]] && kill -KILL $pid 2>/dev/null; true' EXIT
+trap 'rm -rf "$shots"; [[ -n $pid ]] && kill -KILL $pid 2>/dev/null; true' EXIT
 
 for sig in TERM INT; do
   "$gallery" &
@@ -19,7 +18,7 @@ for sig in TERM INT; do
   [[ -n $wid ]] || fail "no gallery window"
   eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
   # The window's background is painted by the running loop: the signal comes while it runs.
-  for _ in $(seq 100); do [[ $(pixel "$shot" $((X + 10)) $((Y + 200))) == F3F3F3 ]] && break; sleep 0.1; done
+  for _ in $(seq 100); do [[ $(pixel "$(shot painted)" $((X + 10)) $((Y + 200))) == F3F3F3 ]] && break; sleep 0.1; done
 
   kill -s $sig $pid
   for _ in $(seq 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
