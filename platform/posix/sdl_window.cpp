@@ -1,6 +1,12 @@
 // Real windows on Linux through SDL2 (X11 or Wayland): presenting pixel buffers and reporting input.
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
@@ -8,6 +14,11 @@
 #include "platform/window.h"
 
 namespace platform {
+
+// The X connection's descriptor behind an SDL window; -1 when the window is not on X11. Kept apart
+// (x11_descriptor.cpp) because Xlib's macros clash with the toolkit's names.
+int X11Descriptor(SDL_Window* window);
+
 namespace {
 
 class SdlBackend;
@@ -133,28 +144,55 @@ class SdlBackend final : public WindowBackend {
     // SDL would turn SIGINT and SIGTERM into a quit event nobody asked for; they end the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
-    wakeEvent_ = SDL_RegisterEvents(1);
+    if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+      throw std::runtime_error("No wake-up pipe for windows");
+    }
     SDL_StartTextInput();
   }
   ~SdlBackend() override {
     for (auto& [kind, cursor] : cursors_) SDL_FreeCursor(cursor);
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    close(wakePipe_[0]);
+    close(wakePipe_[1]);
   }
   const char* Name() const override { return "sdl"; }
   bool Pumps() const override { return true; }
   std::unique_ptr<Window> MakeWindow(WindowInput& input) override { return std::make_unique<SdlWindow>(*this, input); }
 
+  // Workers rouse the waiting loop through a pipe, never through SDL: SDL wakes a waiting thread by
+  // sending an X event to one of its windows from the worker's own connection, and a window the
+  // user-interface thread destroys meanwhile turns that into an X error that ends the process.
   bool PumpEvents(int timeoutMs) override {
-    SDL_Event event;
-    if (!SDL_WaitEventTimeout(&event, timeoutMs < 0 ? 0x7FFFFFFF : timeoutMs)) return false;
-    do Dispatch(event);
-    while (SDL_PollEvent(&event));
-    return true;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        timeoutMs < 0 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      SDL_PumpEvents();
+      SDL_Event event;
+      bool delivered = false;
+      while (SDL_PollEvent(&event)) {
+        Dispatch(event);
+        delivered = true;
+      }
+      if (DrainWakes() || delivered) return true;
+      int wait = -1;
+      if (deadline != Clock::time_point::max()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        wait = static_cast<int>(std::min<long long>(left, INT_MAX));
+      }
+      const int display = DisplayDescriptor();
+      // Without the display's descriptor to wait on (Wayland), look at SDL's queue again soon.
+      if (display < 0 && (wait < 0 || wait > 10)) wait = 10;
+      pollfd fds[2] = {{wakePipe_[0], POLLIN, 0}, {display, POLLIN, 0}};
+      poll(fds, display >= 0 ? 2 : 1, wait);
+    }
   }
   void Wake() override {
-    SDL_Event event{};
-    event.type = wakeEvent_;
-    SDL_PushEvent(&event);
+    const char byte = 1;
+    // A full pipe already holds a wake-up.
+    [[maybe_unused]] const ssize_t written = write(wakePipe_[1], &byte, 1);
   }
   std::string ClipboardText() override {
     char* text = SDL_GetClipboardText();
@@ -184,6 +222,18 @@ class SdlBackend final : public WindowBackend {
   }
 
  private:
+  bool DrainWakes() {
+    char bytes[64];
+    bool woken = false;
+    while (read(wakePipe_[0], bytes, sizeof bytes) > 0) woken = true;
+    return woken;
+  }
+  // The X connection's descriptor, learnt from the first window; -1 until then and on Wayland.
+  int DisplayDescriptor() {
+    if (displayFd_ >= 0 || windows_.empty()) return displayFd_;
+    if (SDL_Window* window = SDL_GetWindowFromID(windows_.begin()->first)) displayFd_ = X11Descriptor(window);
+    return displayFd_;
+  }
   SdlWindow* Find(Uint32 id) {
     auto found = windows_.find(id);
     return found == windows_.end() ? nullptr : found->second;
@@ -240,7 +290,8 @@ class SdlBackend final : public WindowBackend {
     }
   }
 
-  Uint32 wakeEvent_ = 0;
+  int wakePipe_[2] = {-1, -1};
+  int displayFd_ = -1;
   std::map<Uint32, SdlWindow*> windows_;
   std::map<Cursor, SDL_Cursor*> cursors_;
 };
