@@ -526,9 +526,10 @@ void FXCustomEdit::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int
     if (X >= TxtRect.Left) {
       const int i = CharIndexAt(X - TxtRect.Left + FCutPosition);
       FDownStart = i;
-      FPosition = -1;  // so that a press at the caret still clears and repaints
-      SetPosition(i);
+      FPosition = i;
     }
+    UpdateRects();
+    Invalidate();
   }
   FXWindowsControl::MouseDown(Button, Shift, X, Y);
 }

@@ -1,6 +1,7 @@
 // Edit box on a headless form: typing, keys, selection, undo, clipboard, restrictions, mouse, colours.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,8 @@ struct KeyCase {
   std::string wantText;
   int wantPos, wantSel;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
 
 class EditKeys : public EditTest, public testing::WithParamInterface<KeyCase> {};
 
@@ -495,6 +498,14 @@ TEST_F(EditDrawn, FillAndUnderlineFollowFocusAndTheme) {
   edit->CustomEditColors().SetLightColor(0x00112233, 0x00445566, 0x00778899);
   edit->CustomEditColors().SetEnabled(true);
   EXPECT_EQ(ColorFromARGB(buf.Pixel(x, midY)), 0x00778899u);
+}
+
+TEST_F(EditDrawn, FocusedCaretInvertsTheFieldBeneathIt) {
+  edit->SetText("");
+  const FXCompleteColorSet& system = *ThemeManager().SystemColor;
+  const int x = edit->TextRect().Left + edit->DrawPosition(), y = edit->Height() / 2;
+  EXPECT_EQ(ColorFromARGB(edit->Buffer().Pixel(x, y)), system.BackGround() ^ 0x00FFFFFFu);
+  EXPECT_EQ(ColorFromARGB(edit->Buffer().Pixel(x + 3, y)), system.BackGround());
 }
 
 TEST_F(EditDrawn, SelectionBandIsPaintedInTheAccent) {
