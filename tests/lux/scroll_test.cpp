@@ -245,7 +245,7 @@ TEST_F(ScrollTest, DragWithoutRoomToTravelStaysAtMin) {
   const struct {
     int Height;
     std::int64_t Min, Max;
-  } cases[] = {{40, 0, 100}, {225, 20, 20}};
+  } cases[] = {{40, -100, 100}, {225, 20, 20}};
   for (const auto& c : cases) {
     FXScrollbar* bar = Place(100, 10);
     bar->SetHeight(c.Height);
