@@ -76,7 +76,9 @@ FXScrollBox::FXScrollBox(ui::TComponent* AOwner)
 
 FXScrollBox::~FXScrollBox() {
   FAnim->SetEnabled(false);
-  // The bars call back into the box; they go while it is still whole.
+  // The bars go while the box is still whole, and the box stops looking at them first: what their
+  // leaving sets off (a realign, a repaint) must not reach a half-freed bar.
+  FVertScroll = FHorzScroll = nullptr;
   DestroyComponents();
 }
 
