@@ -18,6 +18,7 @@ TPage CurrentPage = 0;
 std::int32_t CurrentStep = 0;
 bool InstallFailed = false;
 std::string CaptionSuffix;
+lux::TColor TextColor = 0;
 std::string TempFolder;
 vel::TProcess FoundProcess;
 std::vector<std::string> WrittenFiles;
@@ -102,6 +103,7 @@ void ResetState() {
   CurrentPage = 0;
   CurrentStep = 0;
   CaptionSuffix.clear();
+  TextColor = 0;
   TempFolder.clear();
   FoundProcess = {};
   WrittenFiles.clear();

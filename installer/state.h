@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "lux/types.h"
 #include "vel/version_update.h"
 #include "vel/windows.h"
 
@@ -72,6 +73,9 @@ extern TPage CurrentPage;
 extern std::int32_t CurrentStep;
 extern bool InstallFailed;
 extern std::string CaptionSuffix;
+// The text colour of the rich-text views, which do not follow the theme by themselves: the installer
+// window sets it white in the dark theme and black in the light one.
+extern lux::TColor TextColor;
 extern std::string TempFolder;
 extern vel::TProcess FoundProcess;
 // What the extraction wrote, relative to the install folder: the report lists it for the uninstaller,
