@@ -347,7 +347,7 @@ void TControlsWindow::BuildTexts() {
     FXLayout Horizontal, Vertical;
   };
   const TAligned aligned[] = {{"text-centre", "Centred both ways", FXLayout::Center, FXLayout::Center},
-                              {"text-end", "At the end, bottom", FXLayout::Ending, FXLayout::Ending}};
+                              {"text-end", "Bottom right", FXLayout::Ending, FXLayout::Ending}};
   int y = 230;
   for (const TAligned& box : aligned) {
     // On an interior panel, so that the box's own area shows where its text sits.
