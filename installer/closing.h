@@ -17,6 +17,8 @@ struct TEndProcess {
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitInstallFailed = 1;
 inline constexpr int ExitBadParameter = 2;
+// An interactive run where no window can be shown.
+inline constexpr int ExitNoDisplay = 8;
 
 [[noreturn]] void RestartAsAdmin(std::string ExtraParameter);
 // Schedules the self-deletion when asked, then closes the window or ends the process with the code.

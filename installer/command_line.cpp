@@ -5,8 +5,10 @@
 #include <thread>
 
 #include "installer/engine.h"
+#include "installer/installer_window.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
+#include "platform/canvas.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
@@ -141,7 +143,7 @@ int RunInstaller() {
     SetDefaults();
     CheckPreviousInstall();
     ReadCommandLine();
-    if (!InstallerWindow) {
+    if (!platform::CanvasSupported()) {
       // This build has no window yet: say so where the user will see it.
       const std::string text = "This installer has no window yet; install with -silent -installpath <folder>.";
       if (vel::sysconsole::ConsoleCalled())
@@ -150,7 +152,19 @@ int RunInstaller() {
         MessageDialog(AppOptions.AppFullName + " Installer", text, TDialogButtons::OK);
       return ExitSuccess;
     }
-    InstallerWindow->Run();
+    if (!FrameworkWindowsAvailable()) {
+      // Nothing can show the wizard here; a script must not take the silence for an installation.
+      const std::string text = "There is no display to show the installer window on. Use -silent to install without "
+                               "one, for example: -silent -installpath <folder>";
+      if (vel::sysconsole::ConsoleCalled())
+        ConsoleLine("<!> Error: " + text);
+      else
+        MessageDialog(AppOptions.AppFullName + " Installer", text, TDialogButtons::OK);
+      return ExitNoDisplay;
+    }
+    TInstaller window(nullptr);
+    window.Show();
+    window.Wizard().Run();
     return ExitSuccess;
   } catch (const TEndProcess& end) {
     return end.ExitCode;

@@ -23,5 +23,8 @@ inline constexpr bool AllowOptions = false;
 inline constexpr bool AllowExtensions = false;
 inline constexpr bool AllowCreateShortcut = true;
 inline constexpr bool HasEULA = true;
+// The licence the wizard asks the user to accept, line by line.
+inline constexpr const char* LicenseText[] = {"============", "License Agreement", "Updated: Never", "===========", "",
+                                              "You must do nothing"};
 
 }  // namespace installer::descriptor

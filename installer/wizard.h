@@ -13,6 +13,7 @@
 
 namespace ui {
 class TApplication;
+class TForm;
 }
 
 namespace installer {
@@ -44,6 +45,8 @@ class TWizardView {
   virtual bool Visible() const = 0;
   // Asks the window to close: it calls TWizard::FormCloseQuery and closes when that allows it.
   virtual void Close() = 0;
+  // The window the wizard's dialogs are centred on and darken; none for a stand-in.
+  virtual ui::TForm* DialogParent() { return nullptr; }
 };
 
 // The tags of the buttons NavClicker handles (Next and Install share one).
@@ -96,6 +99,7 @@ class TWizard final : public TInstallerWindow {
   bool WindowVisible() const override;
   void CloseWindow() override;
   void Run() override;
+  ui::TForm* DialogParent() const override { return view_.DialogParent(); }
 
  private:
   void RunStep(std::int32_t Step);
