@@ -8,6 +8,7 @@
 #include "child_process.h"
 #include "install_traces.h"
 #include "installer/descriptor.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shortcut.h"
@@ -218,3 +219,22 @@ TEST_F(InstallTest, AutoDeleteRemovesTheInstallerItself) {
   EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(copy); }));
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
 }
+
+#ifndef _WIN32
+// Without -silent the installer shows its wizard; where nothing can show a window, a script must learn
+// that nothing was installed, and how to install instead.
+TEST_F(InstallTest, WithoutADisplayTheWizardRunEndsWithItsOwnCodeAndTheHint) {
+  const std::string display = platform::GetEnv("DISPLAY"), wayland = platform::GetEnv("WAYLAND_DISPLAY");
+  platform::SetEnv("DISPLAY", "");
+  platform::SetEnv("WAYLAND_DISPLAY", "");
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-installpath", folder});
+  platform::SetEnv("DISPLAY", display);
+  platform::SetEnv("WAYLAND_DISPLAY", wayland);
+  EXPECT_EQ(run.exitCode, 8) << run.output;
+  EXPECT_TRUE(HasLine(run.output,
+                      "<!> Error: There is no display to show the installer window on. Use -silent to install without "
+                      "one, for example: -silent -installpath <folder>"))
+      << run.output;
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
+}
+#endif
