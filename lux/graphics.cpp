@@ -243,17 +243,34 @@ std::int32_t GetMaxFontHeight(ui::TCanvas& Canvas, const std::string& Text, std:
     Canvas.Font.SetHeight(std::max(std::abs(height), 1));
     return Canvas.TextExtent(Text);
   };
-  std::int32_t height = -10;
-  ui::TSize size;
-  do {
-    --height;
-    size = measure(height);
-  } while (size.cx < MaxWidth && size.cy < MaxHeight);
-  do {
-    ++height;
-    size = measure(height);
-  } while (!((size.cx <= MaxWidth && size.cy <= MaxHeight) || height == 1));
-  return height;
+  // The largest height whose text fits, found by doubling from 11 and then halving the gap: a handful
+  // of measurements where stepping one pixel at a time took dozens (icons are drawn this way on every
+  // paint). The font is left at the answer.
+  std::int32_t measured = 0;
+  auto fits = [&](std::int32_t height) {
+    measured = height;
+    const ui::TSize size = measure(height);
+    return size.cx <= MaxWidth && size.cy <= MaxHeight;
+  };
+  std::int32_t fit = 0, miss = 11;
+  while (miss < 4096 && fits(miss)) {
+    fit = miss;
+    miss *= 2;
+  }
+  while (miss - fit > 1) {
+    const std::int32_t mid = fit + (miss - fit) / 2;
+    if (fits(mid))
+      fit = mid;
+    else
+      miss = mid;
+  }
+  // Not even one pixel fits: the smallest font, answered as a positive height.
+  if (fit == 0) {
+    if (measured != 1) measure(1);
+    return 1;
+  }
+  if (measured != fit) measure(fit);
+  return -fit;
 }
 
 FXGaussianKernel MakeGaussianKernel(double Radius, double MaxData, double DataGranularity) {

@@ -143,6 +143,9 @@ class SdlBackend final : public WindowBackend {
     if ((!x11 || !*x11) && (!wayland || !*wayland)) throw std::runtime_error("No display for windows");
     // SDL would turn SIGINT and SIGTERM into a quit event nobody asked for; they end the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The pictures come painted: SDL would otherwise load OpenGL to show them, which costs every window
+    // a good part of its start-up and gains nothing.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
     if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
