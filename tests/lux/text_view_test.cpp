@@ -387,6 +387,10 @@ const std::string kChevron = "\xEE\x9D\xAC";
 TEST_F(TextViewTest, ACharacterNoFontHasIsPaintedAsTheIconGlyphWhileTheTextKeepsIt) {
   if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const std::string heading = kMissing + " Heading";
+  // Kept from the focus and its frame, and away from the edges the frame would take.
+  view->SetTabStop(false);
+  view->PaddingFill().SetLeft(6);
+  view->PaddingFill().SetTop(6);
   view->SetLines({{heading, true}, {"plain"}});
   form.Show();
   const ui::TBitmap boxed = view->Buffer();
@@ -429,6 +433,7 @@ TEST_F(TextViewTest, ACharacterNoFontHasIsPaintedAsTheIconGlyphWhileTheTextKeeps
 
 TEST_F(TextViewTest, ACharacterTheFontHasIsLeftToTheFont) {
   if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
+  view->SetTabStop(false);
   view->SetLines({{"Heading", true}, {"plain"}});
   form.Show();
   const ui::TBitmap before = view->Buffer();
