@@ -19,8 +19,11 @@ TPackageInfo* PackageInfo = nullptr;
 
 namespace {
 
-// U+1F882, the arrow that marks a heading.
-const std::string kHeadingMark = "\xF0\x9F\xA2\x82 ";
+// U+1F882, the arrow that marks a heading. Few text fonts have it; where none does, the sheet paints
+// the icon font's chevron (U+E76C) in its place while the copied text keeps the arrow.
+const std::string kArrow = "\xF0\x9F\xA2\x82";
+const std::string kHeadingMark = kArrow + " ";
+const char* const kArrowGlyph = "\xEE\x9D\xAC";  // U+E76C
 const char* const kTitleGlyph = "\xEF\x83\xA3";  // U+F0E3
 const char* const kCloseGlyph = "\xEE\x84\x8A";  // U+E10A
 const char* const kCopyGlyph = "\xEE\x85\xAF";   // U+E16F
@@ -79,6 +82,7 @@ void Build(lux::FXForm& Form) {
 
   auto* sheet = Place<lux::FXTextView>(Form, &Form, "DataSheet", ui::TAlign::alClient);
   sheet->SetFont(Sized(sheet->Font(), 17));
+  sheet->SetGlyphSubstitute(kArrow, kArrowGlyph);
 }
 
 template <class T>

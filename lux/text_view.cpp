@@ -23,6 +23,50 @@ std::size_t CodePointCount(const std::string& s) {
   return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
+// A character the view paints as an icon-font glyph, set only while the text fonts lack it.
+struct TSubstitute {
+  const std::string& Character;
+  const std::string& Glyph;
+  bool Active;
+};
+
+// Measures Text in the canvas's font, and draws it at (X, Y) when Draw is set, with every substituted
+// character painted as the icon font's glyph at the same size and colour, centred on the line.
+std::int32_t RunText(ui::TCanvas& Canvas, const TSubstitute& Substitute, const std::string& Text, int X, int Y,
+                     bool Draw) {
+  if (!Substitute.Active || Text.find(Substitute.Character) == std::string::npos) {
+    if (Draw) Canvas.TextOut(X, Y, Text);
+    return Canvas.TextWidth(Text);
+  }
+  const ui::TFont textFont = Canvas.Font;
+  ui::TFont iconFont = textFont;
+  iconFont.SetName(ThemeManager().IconFont());
+  ui::TFontStyles plain = iconFont.Style();
+  plain.Bold = false;
+  iconFont.SetStyle(plain);
+  const std::int32_t lineHeight = Canvas.TextHeight("|");
+
+  std::int32_t x = X;
+  std::size_t at = 0;
+  while (at < Text.size()) {
+    std::size_t next = Text.find(Substitute.Character, at);
+    if (next == std::string::npos) next = Text.size();
+    if (next > at) {
+      const std::string part = Text.substr(at, next - at);
+      if (Draw) Canvas.TextOut(x, Y, part);
+      x += Canvas.TextWidth(part);
+    }
+    if (next == Text.size()) break;
+    Canvas.Font = iconFont;
+    const ui::TSize glyph = Canvas.TextExtent(Substitute.Glyph);
+    if (Draw) Canvas.TextOut(x, Y + (lineHeight - glyph.cy) / 2, Substitute.Glyph);
+    x += glyph.cx;
+    Canvas.Font = textFont;
+    at = next + Substitute.Character.size();
+  }
+  return x - X;
+}
+
 // Text metrics for the layout. Where the system has no drawing backend yet, widths and heights are
 // estimated from the font's size, so the scrolling logic still has a layout to work on.
 class TTextMetrics {
@@ -43,8 +87,16 @@ class TTextMetrics {
     FCanvas->Font.SetStyle(style);
   }
 
+  void SetSubstitute(const TSubstitute* Substitute) { FSubstitute = Substitute; }
+
+  // Whether no font the text could be drawn with has the character; false where nothing can tell.
+  bool Lacks(const std::string& Character) {
+    if (!FCanvas || Character.empty()) return false;
+    return !FCanvas->HasGlyphs(Character);
+  }
+
   std::int32_t Width(const std::string& Text) {
-    if (FCanvas) return FCanvas->TextWidth(Text);
+    if (FCanvas) return FSubstitute ? RunText(*FCanvas, *FSubstitute, Text, 0, 0, false) : FCanvas->TextWidth(Text);
     const double em = std::max(FFont.Height(), 1.0);
     return static_cast<std::int32_t>(std::ceil(CodePointCount(Text) * em * (FBold ? 0.6 : 0.55)));
   }
@@ -58,6 +110,7 @@ class TTextMetrics {
  private:
   ui::TFont FFont;
   bool FBold = false;
+  const TSubstitute* FSubstitute = nullptr;
   std::unique_ptr<ui::TBitmap> FScratch;
   std::unique_ptr<ui::TCanvas> FCanvas;
 };
@@ -162,6 +215,13 @@ std::string FXTextView::Text() const {
   return text;
 }
 
+void FXTextView::SetGlyphSubstitute(const std::string& Character, const std::string& Glyph) {
+  if (Character == FSubstituteCharacter && Glyph == FSubstituteGlyph) return;
+  FSubstituteCharacter = Character;
+  FSubstituteGlyph = Glyph;
+  Relayout();
+}
+
 void FXTextView::AddLine(const std::string& Value, bool Bold) {
   FLines.push_back({Value, Bold});
   Relayout();
@@ -236,6 +296,9 @@ void FXTextView::UpdateRects() {
   TTextMetrics metrics(Font());
   metrics.SetBold(false);
   FLineStep = metrics.Height("|");
+  FSubstituteActive = !FSubstituteGlyph.empty() && metrics.Lacks(FSubstituteCharacter);
+  const TSubstitute substitute{FSubstituteCharacter, FSubstituteGlyph, FSubstituteActive};
+  metrics.SetSubstitute(&substitute);
 
   auto layout = [&](std::int32_t width) {
     width = std::max(width, 1);
@@ -308,6 +371,7 @@ void FXTextView::PaintBuffer() {
       canvas.Font = Font();
       canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
       const ui::TFontStyles normal = Font().Style();
+      const TSubstitute substitute{FSubstituteCharacter, FSubstituteGlyph, FSubstituteActive};
       for (const FXTextRow& row : FRows) {
         const std::int32_t y = FTextRect.Top + row.Top - FScrollPos;
         if (y + row.Height <= FTextRect.Top) continue;
@@ -316,7 +380,7 @@ void FXTextView::PaintBuffer() {
         ui::TFontStyles style = normal;
         style.Bold = row.Bold || normal.Bold;
         canvas.Font.SetStyle(style);
-        canvas.TextOut(FTextRect.Left, y, row.Text);
+        RunText(canvas, substitute, row.Text, FTextRect.Left, y, true);
       }
     }
     if (FBarVisible) {

@@ -50,6 +50,14 @@ class FXTextView : public FXWindowsControl, public FXControl {
   void SetText(const std::string& Value);
   // The lines joined with "\n", bold or not: what a copy to the clipboard carries.
   std::string Text() const;
+
+  // A character the text fonts may lack (one UTF-8 character): where no installed font has it, it is
+  // painted as the icon font's Glyph instead. The lines, and so Text(), keep the character itself.
+  void SetGlyphSubstitute(const std::string& Character, const std::string& Glyph);
+  const std::string& SubstituteCharacter() const { return FSubstituteCharacter; }
+  const std::string& SubstituteGlyph() const { return FSubstituteGlyph; }
+  // Whether the substitute is in use: set, and missing from every font the text could be drawn with.
+  bool SubstituteActive() const { return FSubstituteActive; }
   void AddLine(const std::string& Value, bool Bold = false);
   void SetLineBold(std::size_t Index, bool Bold);
   void Clear();
@@ -123,6 +131,9 @@ class FXTextView : public FXWindowsControl, public FXControl {
   bool FBarHover = false;
   bool FDragging = false;
   std::int32_t FDragOffset = 0;
+  std::string FSubstituteCharacter;
+  std::string FSubstituteGlyph;
+  bool FSubstituteActive = false;
   std::unique_ptr<FXColorSets> FCustomColors;
   std::unique_ptr<FXCompleteColorSet> FDrawColors;
   TColor FThumbColor = 0;

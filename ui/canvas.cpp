@@ -91,6 +91,8 @@ TSize TCanvas::TextExtent(const std::string& text) {
 
 void TCanvas::TextOut(int x, int y, const std::string& text) { painter_->DrawText(Font.Request(), text, x, y, Font.Color()); }
 
+bool TCanvas::HasGlyphs(const std::string& text) { return painter_->HasGlyphs(Font.Request(), text); }
+
 void TCanvas::ClipRect(const TRect& rect) { painter_->ClipRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
 
 TCanvasState::TCanvasState(TCanvas& canvas)

@@ -53,6 +53,8 @@ class TCanvas {
   int TextHeight(const std::string& text) { return TextExtent(text).cy; }
   // Draws the line with its top-left corner at (x, y) in the font's colour.
   void TextOut(int x, int y, const std::string& text);
+  // Whether the font, with the system's fallbacks, has a glyph for every character of the text.
+  bool HasGlyphs(const std::string& text);
 
   // The path calls and clipping of the seam, for shapes the helpers above do not cover.
   platform::Canvas& Painter() { return *painter_; }

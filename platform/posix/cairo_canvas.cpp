@@ -165,6 +165,10 @@ class CairoCanvas final : public Canvas {
     SetSource(cr_, color);
     pango_cairo_show_layout(cr_, layout_.get());
   }
+  bool HasGlyphs(const TextFont& font, const std::string& text) override {
+    Prepare(font, text);
+    return pango_layout_get_unknown_glyphs_count(layout_.get()) == 0;
+  }
 
  private:
   void Prepare(const TextFont& font, const std::string& text) {

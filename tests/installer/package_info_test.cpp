@@ -10,7 +10,10 @@
 #include "lux/button.h"
 #include "lux/panels.h"
 #include "lux/theme_manager.h"
+#include "platform/canvas.h"
 #include "platform/window.h"
+#include "ui/bitmap.h"
+#include "ui/canvas.h"
 #include "ui/application.h"
 
 namespace {
@@ -136,6 +139,24 @@ TEST_F(PackageInfoTest, CopyPutsTheWholeTextWithItsLineBreaksOnTheClipboard) {
   for (const FXTextLine& line : Expected()) text += (text.empty() ? "" : "\n") + line.Text;
   EXPECT_EQ(platform::CurrentWindowBackend().ClipboardText(), text);
   EXPECT_TRUE(dialog.Navigation_Copy->AutoStateToggle);
+}
+
+TEST_F(PackageInfoTest, HeadingArrowFallsBackToTheIconFontsChevronWhereNoTextFontHasIt) {
+  TPackageInfo dialog(nullptr);
+  dialog.FillReport();
+  const std::string chevron = "\xEE\x9D\xAC";  // U+E76C
+  EXPECT_EQ(dialog.DataSheet->SubstituteCharacter() + " ", kArrow);
+  EXPECT_EQ(dialog.DataSheet->SubstituteGlyph(), chevron);
+  EXPECT_EQ(dialog.DataSheet->Text().rfind(kArrow + "Program information\n", 0), 0u);
+  if (!platform::CanvasSupported()) return;
+
+  ui::TBitmap scratch(1, 1);
+  ui::TCanvas canvas(scratch);
+  canvas.Font = dialog.DataSheet->Font();
+  EXPECT_EQ(dialog.DataSheet->SubstituteActive(), !canvas.HasGlyphs(dialog.DataSheet->SubstituteCharacter()));
+  // The stand-in must be a glyph the icon font really has, or the box would only change shape.
+  canvas.Font.SetName(lux::ThemeManager().IconFont());
+  EXPECT_TRUE(canvas.HasGlyphs(chevron));
 }
 
 TEST_F(PackageInfoTest, OpensCentredOnTheOwnerInTheTextColourAndClosesWithModalResultClose) {

@@ -380,4 +380,70 @@ TEST_F(TextViewTest, CustomColoursReplaceTheThemesAndPaddingNarrowsTheText) {
   EXPECT_EQ(view->Buffer().Color(4, view->Height() - 4), MakeARGB(0x00F0E0, 255));
 }
 
+// U+0378 is unassigned, so no font has a glyph for it; U+E76C is the icon font's chevron.
+const std::string kMissing = "\xCD\xB8";
+const std::string kChevron = "\xEE\x9D\xAC";
+
+TEST_F(TextViewTest, ACharacterNoFontHasIsPaintedAsTheIconGlyphWhileTheTextKeepsIt) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
+  const std::string heading = kMissing + " Heading";
+  // Kept from the focus and its frame, and away from the edges the frame would take.
+  view->SetTabStop(false);
+  view->PaddingFill().SetLeft(6);
+  view->PaddingFill().SetTop(6);
+  view->SetLines({{heading, true}, {"plain"}});
+  form.Show();
+  const ui::TBitmap boxed = view->Buffer();
+  EXPECT_FALSE(view->SubstituteActive());
+
+  view->SetGlyphSubstitute(kMissing, kChevron);
+  ASSERT_TRUE(view->SubstituteActive());
+  EXPECT_EQ(view->Text(), heading + "\nplain");
+  const ui::TBitmap& painted = view->Buffer();
+
+  // What the mark's place should hold: the chevron in the icon font, at the text's size and colour,
+  // centred on the bold line.
+  const ui::TAlphaColor background = MakeARGB(view->Background(), 255);
+  ui::TBitmap expected(view->Width(), view->Height());
+  expected.Fill(background);
+  ui::TCanvas canvas(expected);
+  canvas.Font = view->Font();
+  ui::TFontStyles bold;
+  bold.Bold = true;
+  canvas.Font.SetStyle(bold);
+  const int lineHeight = canvas.TextHeight("|");
+  canvas.Font.SetStyle({});
+  canvas.Font.SetName(ThemeManager().IconFont());
+  canvas.Font.SetColor(MakeARGB(view->DrawColors().ForeGround(), 255));
+  const ui::TSize glyph = canvas.TextExtent(kChevron);
+  const ui::TRect text = view->TextRect();
+  canvas.TextOut(text.Left, text.Top + (lineHeight - glyph.cy) / 2, kChevron);
+
+  const ui::TRect mark{text.Left, text.Top, text.Left + glyph.cx, text.Top + view->Rows()[0].Height};
+  int ink = 0, differentFromBox = 0;
+  for (int y = mark.Top; y < mark.Bottom; ++y)
+    for (int x = mark.Left; x < mark.Right; ++x) {
+      ASSERT_TRUE(Near(painted.Color(x, y), expected.Color(x, y), 8)) << x << "," << y;
+      if (!Near(painted.Color(x, y), background, 60)) ++ink;
+      if (!Near(painted.Color(x, y), boxed.Color(x, y), 60)) ++differentFromBox;
+    }
+  EXPECT_GT(ink, 4);
+  EXPECT_GT(differentFromBox, 4);
+}
+
+TEST_F(TextViewTest, ACharacterTheFontHasIsLeftToTheFont) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
+  view->SetTabStop(false);
+  view->SetLines({{"Heading", true}, {"plain"}});
+  form.Show();
+  const ui::TBitmap before = view->Buffer();
+  const std::vector<FXTextRow> rows = view->Rows();
+
+  view->SetGlyphSubstitute("H", kChevron);
+  EXPECT_FALSE(view->SubstituteActive());
+  ASSERT_EQ(view->Rows().size(), rows.size());
+  for (int y = 0; y < view->Height(); ++y)
+    for (int x = 0; x < view->Width(); ++x) ASSERT_EQ(view->Buffer().Pixel(x, y), before.Pixel(x, y)) << x << "," << y;
+}
+
 }  // namespace

@@ -160,6 +160,22 @@ TEST_F(Canvas, BoldTextIsWiderThanRegular) {
   EXPECT_GT(canvas.TextWidth("Installation"), regular);
 }
 
+TEST_F(Canvas, HasGlyphsAnswersForTheFontWithItsFallbacks) {
+  TBitmap bitmap(1, 1);
+  TCanvas canvas(bitmap);
+  // U+0378 is unassigned: no font draws it, so any text holding it has a missing glyph.
+  const struct {
+    std::string text;
+    bool drawn;
+  } cases[] = {{"Install", true}, {"", true}, {"\xCD\xB8", false}, {"Install \xCD\xB8 now", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(canvas.HasGlyphs(c.text), c.drawn) << c.text;
+    canvas.Font.SetStyle({.Bold = true});
+    EXPECT_EQ(canvas.HasGlyphs(c.text), c.drawn) << "bold " << c.text;
+    canvas.Font.SetStyle({});
+  }
+}
+
 TEST_F(Canvas, SegoeUiResolvesToAnInstalledSansFamily) {
   const std::string family = platform::ResolveFontFamily("Segoe UI");
   EXPECT_FALSE(family.empty());

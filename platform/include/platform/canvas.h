@@ -69,6 +69,9 @@ class Canvas {
   virtual TextExtent MeasureText(const TextFont& font, const std::string& text) = 0;
   // Draws one line of UTF-8 text with the top-left corner of its line box at (x, y).
   virtual void DrawText(const TextFont& font, const std::string& text, double x, double y, std::uint32_t color) = 0;
+  // Whether every character of the text gets a real glyph, from the font or from a fallback font the
+  // system picks; false when any would come out as the missing-glyph box.
+  virtual bool HasGlyphs(const TextFont& font, const std::string& text) = 0;
 };
 
 // What a system without a drawing backend answers, so the caller can fall back.
