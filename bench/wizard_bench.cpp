@@ -3,9 +3,10 @@
 // Runs on the system's windows when there is a display (under Xvfb, say), else on the headless backend.
 // Every folder it touches is a temporary one of its own.
 //
-//   wizard_bench [--start-ns N] [--slides N]
+//   wizard_bench [--start-ns N] [--slides N] [--only-start]
 //   --start-ns: CLOCK_REALTIME in nanoseconds just before the program was started (the bench script
 //               passes `date +%s%N`), so the first figure includes starting the process.
+//   --only-start: ends after the first painted page (for profiling the start).
 #include <time.h>
 #include <unistd.h>
 
@@ -39,6 +40,13 @@ std::int64_t RealtimeNs() {
   return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// Processor time of the whole process so far: what a loaded machine does not inflate.
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // A line of /proc/self/status, in kB.
@@ -67,6 +75,9 @@ fs::path IsolatedHome() {
 int main(int argc, char** argv) {
   std::int64_t startNs = 0;
   int slides = 10;
+  bool onlyStart = false;
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--only-start") onlyStart = true;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string arg = argv[i];
     if (arg == "--start-ns") startNs = std::atoll(argv[i + 1]);
@@ -87,12 +98,19 @@ int main(int argc, char** argv) {
   using namespace installer;
   SetDefaults();
   IsElevated = false;
-  double firstPage = 0, sinceStart = -1;
+  double firstPage = 0, sinceStart = -1, cpuToFirstPage = 0;
   {
     TInstaller window(nullptr);
     window.Show();
     window.Repaint();
     firstPage = Ms(Clock::now() - mainEntered);
+    cpuToFirstPage = ProcessCpuMs();
+    if (onlyStart) {
+      std::printf("window made, shown and painted (from main): %.1f ms; processor time of the process until then: %.1f ms\n",
+                  firstPage, cpuToFirstPage);
+      if (sinceStart >= 0) std::printf("process start to first painted page: %.1f ms\n", sinceStart);
+      return 0;
+    }
     if (startNs > 0) sinceStart = double(RealtimeNs() - startNs) / 1e6;
     ui::Application().RunUntil([&] { return !window.Sliding(); }, std::chrono::seconds(10));
 
@@ -135,7 +153,8 @@ int main(int argc, char** argv) {
     std::sort(durations.begin(), durations.end());
     std::printf("backend: %s\n", system ? "system windows" : "headless (no display)");
     if (sinceStart >= 0) std::printf("process start to first painted page: %.1f ms (goal < 100 ms)\n", sinceStart);
-    std::printf("window made, shown and painted (from main): %.1f ms\n", firstPage);
+    std::printf("window made, shown and painted (from main): %.1f ms; processor time of the process until then: %.1f ms\n",
+                firstPage, cpuToFirstPage);
     std::printf("page slides: %d, frames delivered per slide %d..%d (20 steps + the final value), median slide %.1f ms "
                 "(100 ms by design)\n",
                 slides, *shortest, *longest, durations[durations.size() / 2]);

@@ -215,6 +215,8 @@ TInstaller::TInstaller(ui::TComponent* AOwner)
                     bar->SetAlign(ui::TAlign::alTop);
                   }),
       self_(std::make_shared<TInstaller*>(this)) {
+  // Eighty controls set up one property at a time: each is painted once, when FormCreate is done.
+  BeginLayout();
   SetBorderStyle(ui::TFormBorderStyle::bsSingle);
   SetBorderIcons({.SystemMenu = true, .Minimize = false, .Maximize = false});
   SetPosition(ui::TPosition::poScreenCenter);
@@ -446,6 +448,7 @@ void TInstaller::FormCreate() {
   // The groups' headings have their final fonts and wrapped heights only now.
   for (vel::CPanel* group : {Option_Path, Option_Extensions, Option_Options, Option_ShortCut}) FitGroup(group);
   Settings_Box->UpdateScrollRanges();
+  EndLayout();
   wizard_->Start();
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "lux/forms.h"
 #include "lux/gdi.h"
 #include "lux/theme_manager.h"
 #include "ui/forms.h"
@@ -93,6 +94,13 @@ TColor FXWindowsControl::GetParentBackgroundColor(TColor Default) const {
 
 void FXWindowsControl::RefreshBuffer() {
   if (!FBufferedComponent || !Parent()) return;
+  // A control being set up property by property would repaint for each one; the window paints it once
+  // when its layout is done.
+  if (auto* form = dynamic_cast<FXForm*>(ParentForm()); form && form->LayingOut()) {
+    FBufferStale = true;
+    return;
+  }
+  FBufferStale = false;
   const int width = std::max(Width(), 0), height = std::max(Height(), 0);
   if (FBuffer.Width() != width || FBuffer.Height() != height) {
     FBuffer.SetSize(width, height);
@@ -100,6 +108,10 @@ void FXWindowsControl::RefreshBuffer() {
   }
   FBuffer.Fill(Opaque(FColor));
   PaintBuffer();
+}
+
+void FXWindowsControl::RefreshStaleBuffer() {
+  if (FBufferStale) RefreshBuffer();
 }
 
 void FXWindowsControl::Invalidate() {
@@ -143,6 +155,8 @@ void FXWindowsControl::Paint() {
     FCreated = true;
     ComponentCreated();
   }
+  // A control that was out of sight when its window's layout was done paints at its first showing.
+  if (FBufferStale) RefreshBuffer();
   if (FBufferedComponent) {
     if (FOpacity == 255) {
       canvas->Draw(0, 0, FBuffer);

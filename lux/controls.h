@@ -98,12 +98,18 @@ class FXWindowsControl : public FXCustomControl {
   bool FBufferedComponent = true;
   bool FAutoFocusLine = false;
 
+ public:
+  // Paints a buffer whose painting was held back while its window was being laid out.
+  void RefreshStaleBuffer();
+
  private:
   friend class FXBufferGraphicControl;
-  // Resizes and repaints the buffer without asking for a screen paint.
+  // Resizes and repaints the buffer without asking for a screen paint; while the window is being laid
+  // out it only notes that the buffer is out of date.
   void RefreshBuffer();
 
   ui::TBitmap FBuffer;
+  bool FBufferStale = false;
   TRect FFocusRect;
   bool FHasEnteredTab = false;
   FXControlState FInteraction = FXControlState::None;

@@ -2,6 +2,7 @@
 // and the move and size notifications.
 #include "lux/forms.h"
 
+#include "lux/controls.h"
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
 #include "ui/application.h"
@@ -245,6 +246,26 @@ void FXForm::Moved() {
 void FXForm::Resized() {
   ui::TForm::Resized();
   Broadcast(FormResizedMessage);
+}
+
+namespace {
+
+// Controls out of sight (on a hidden page, say) wait for their first paint.
+void RefreshStaleBuffers(ui::TWinControl& Parent) {
+  for (int i = 0; i < Parent.ControlCount(); ++i) {
+    ui::TControl* child = Parent.Controls(i);
+    if (!child->Visible()) continue;
+    if (auto* control = dynamic_cast<FXWindowsControl*>(child)) control->RefreshStaleBuffer();
+    if (auto* container = dynamic_cast<ui::TWinControl*>(child)) RefreshStaleBuffers(*container);
+  }
+}
+
+}  // namespace
+
+void FXForm::EndLayout() {
+  if (FLayingOut == 0 || --FLayingOut > 0) return;
+  RefreshStaleBuffers(*this);
+  Invalidate();
 }
 
 }  // namespace lux

@@ -36,6 +36,13 @@ class FXForm : public ui::TForm, public FXControl {
   std::int32_t GetTitlebarHeight() const;
   // The system's colourisation changed.
   void ColorizationChanged();
+  // Between the two (they pair up), the framework controls of the window note that their look changed
+  // instead of repainting it each time; the last EndLayout paints each of them that is in sight once,
+  // parents first, and the others paint when they are first drawn.
+  // For windows that build many controls at once.
+  void BeginLayout() { ++FLayingOut; }
+  void EndLayout();
+  bool LayingOut() const { return FLayingOut > 0; }
 
   bool IsContainer() override { return true; }
   void UpdateTheme(bool UpdateChildren) override;
@@ -81,6 +88,7 @@ class FXForm : public ui::TForm, public FXControl {
   std::unique_ptr<FXColorSets> FCustomColors;
   std::unique_ptr<FXColorSet> FDrawColors;
   bool FWindowUpdateLock = false;
+  int FLayingOut = 0;
   bool FFullScreen = false;
   TRect FRestoredPosition{};
   ui::TFormBorderStyle FRestoredBorder = ui::TFormBorderStyle::bsSizeable;

@@ -26,6 +26,7 @@ void CImage::SetPicture(const ui::TPicture& Value) {
   FBitmapCanvas.reset();
   FBitmap.reset();
   FPicture = Value;
+  FPictureBitmap.reset();
   PictureChanged();
 }
 
@@ -165,8 +166,16 @@ void CImage::DrawPicture(ui::TCanvas& Target, std::uint8_t AOpacity) {
   }
   if (!HasGraphic()) return;
   auto highQuality = [&](ui::TCanvas& canvas, const ui::TRect& r) {
-    if (FBitmap) DrawHighQuality(canvas, r, *FBitmap, AOpacity, !FSmoothPicture);
-    else DrawHighQuality(canvas, r, FPicture, AOpacity, !FSmoothPicture);
+    if (FBitmap) {
+      DrawHighQuality(canvas, r, *FBitmap, AOpacity, !FSmoothPicture);
+      return;
+    }
+    // Decoded samples become a drawable bitmap once per picture, not on every paint.
+    if (!FPictureBitmap) {
+      FPictureBitmap = std::make_unique<ui::TBitmap>();
+      AssignPng(*FPictureBitmap, FPicture, true);
+    }
+    DrawHighQuality(canvas, r, *FPictureBitmap, AOpacity, !FSmoothPicture);
   };
   for (const ui::TRect& r : rects) {
     if (!FGifSettings->Enable()) highQuality(Target, r);

@@ -116,6 +116,7 @@ class CImage : public ui::TGraphicControl {
 
   ui::TPicture FPicture;
   std::unique_ptr<ui::TBitmap> FBitmap;  // the graphic, when it was made through Canvas
+  std::unique_ptr<ui::TBitmap> FPictureBitmap;  // FPicture ready to draw, made at its first drawing
   std::unique_ptr<ui::TCanvas> FBitmapCanvas;
   bool FIncrementalDisplay = false;
   bool FTransparent = true;
