@@ -11,7 +11,8 @@ namespace installer {
 
 std::string ExpandInstallPath(std::string_view Text) {
   // Only "~" alone or before a separator names the home folder; "~name" is left as it is.
-  const bool home = !Text.empty() && Text[0] == '~' && (Text.size() == 1 || Text[1] == vel::PathDelim || Text[1] == '/');
+  const bool home =
+      !Text.empty() && Text[0] == '~' && (Text.size() == 1 || Text[1] == vel::PathDelim || Text[1] == '/');
   if (!home) return vel::ExpandPath(Text);
   // The rest is expanded apart, so that a "%" in the home folder's own name is not taken for a reference.
   return vel::GetUserFolder(vel::TUserFolder::Profile) + vel::ExpandPath(Text.substr(1));

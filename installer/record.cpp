@@ -141,8 +141,9 @@ void UndoRegistryRecord() {
   std::unique_ptr<platform::RegistryKey> key = RecordKey(platform::kKeyAllAccess);
   key->OpenKey(InstallOptions.RegistryRecord, true);
   for (const std::string& name : key->ValueNames()) {
-    const bool earlier = std::any_of(EarlierRecord->begin(), EarlierRecord->end(),
-                                     [&](const auto& value) { return platform::SameAsciiText(value.first, name); });
+    const bool earlier = std::any_of(EarlierRecord->begin(), EarlierRecord->end(), [&](const auto& value) {
+      return platform::SameAsciiText(value.first, name);
+    });
     if (!earlier) key->DeleteValue(name);
   }
   for (const auto& [name, value] : *EarlierRecord) key->WriteValue(name, value);
