@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "installer/engine.h"
+#include "installer/install_path.h"
 #include "installer/installer_window.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
@@ -81,7 +82,7 @@ void ReadCommandLine() {
     } else if (p == "-silent") {
       mode = RunMode::Silent;
     } else if (p == "-installpath") {
-      std::string path = vel::ExpandPath(vel::ParamStr(i + 1));
+      std::string path = ExpandInstallPath(vel::ParamStr(i + 1));
       std::string trimmed = path;
       if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
       if (i + 1 > count || !vel::DirectoryExists(vel::ExtractFilePath(trimmed))) {
@@ -91,8 +92,8 @@ void ReadCommandLine() {
           MessageDialog("Error", "The provided instalation path is invalid!", TDialogButtons::OK);
         EndProcess(ExitBadParameter);
       }
-      // Stored expanded and absolute: the engine and the record use it as a folder as it stands.
-      InstallOptions.InstallPath = platform::FromPath(std::filesystem::absolute(platform::ToPath(path)));
+      // A shell's current folder is what a relative folder on its command line means.
+      InstallOptions.InstallPath = AbsoluteInstallPath(path);
     } else if (p == "-option") {
       std::optional<std::int32_t> number = vel::TryStrToInt(vel::ParamStr(i + 1));
       bool value = vel::TextToBool(vel::ParamStr(i + 2));

@@ -59,7 +59,10 @@ void Guarded(F&& action) {
 void CreateShortcutIn(vel::TUserFolder folder) {
   std::string link = vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(folder)) + AppOptions.AppName +
                      platform::kShortcutSuffix;
+  // One already there belongs to an earlier installation: replaced, but never listed for removal.
+  const bool earlier = vel::FileExists(link);
   vel::CreateShortcut(ExecutablePath(AppOptions), link, AppOptions.AppFullName, "");
+  if (!earlier) WrittenShortcuts.push_back(link);
 }
 
 }  // namespace

@@ -2,9 +2,13 @@
 #include "installer/record.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "installer/state.h"
 #include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/text.h"
 #include "vel/files.h"
 #include "vel/registry.h"
 #include "vel/text.h"
@@ -46,9 +50,30 @@ std::vector<std::string> FilesToList(const std::string& report, const std::strin
   return files;
 }
 
+// The record's root key opened in the 64-bit view, as the record is written.
+std::unique_ptr<platform::RegistryKey> RecordKey(std::uint32_t access) {
+  const vel::THKey hive = vel::TWinRegistry::StringToHive(InstallOptions.RegistryHIVE, vel::HKEY_CURRENT_USER);
+  return std::make_unique<platform::RegistryKey>(static_cast<platform::RegRoot>(hive), access | platform::kKeyWow64_64);
+}
+
+// Every value of the record as stored, or nothing when there is no record.
+std::optional<std::vector<std::pair<std::string, platform::RegValue>>> ReadRecordValues() {
+  std::unique_ptr<platform::RegistryKey> key = RecordKey(platform::kKeyRead);
+  if (!key->OpenKey(InstallOptions.RegistryRecord, false)) return std::nullopt;
+  std::vector<std::pair<std::string, platform::RegValue>> values;
+  for (const std::string& name : key->ValueNames())
+    if (std::optional<platform::RegValue> value = key->ReadValue(name)) values.emplace_back(name, std::move(*value));
+  return values;
+}
+
 }  // namespace
 
 void WriteRegistryRecord() {
+  // The first write of the run keeps what stood there before; a repeated one would only keep itself.
+  if (!RecordWritten) {
+    EarlierRecord = ReadRecordValues();
+    RecordWritten = true;
+  }
   RecordRegistry r;
   vel::TWinRegistry& reg = r.registry;
   const std::string& key = r.location;
@@ -104,6 +129,24 @@ void DeleteRegistryRecord() {
   RecordRegistry r;
   r.registry.SetErrorKind(vel::TRegistryErrorKind::Disabled);
   if (r.registry.KeyExists(r.location)) r.registry.DeleteKey(r.location);
+}
+
+void UndoRegistryRecord() {
+  if (!RecordWritten) return;
+  if (!EarlierRecord) {
+    DeleteRegistryRecord();
+    return;
+  }
+  // Values this run added go, the earlier ones are written back; subkeys were never this run's.
+  std::unique_ptr<platform::RegistryKey> key = RecordKey(platform::kKeyAllAccess);
+  key->OpenKey(InstallOptions.RegistryRecord, true);
+  for (const std::string& name : key->ValueNames()) {
+    const bool earlier = std::any_of(EarlierRecord->begin(), EarlierRecord->end(), [&](const auto& value) {
+      return platform::SameAsciiText(value.first, name);
+    });
+    if (!earlier) key->DeleteValue(name);
+  }
+  for (const auto& [name, value] : *EarlierRecord) key->WriteValue(name, value);
 }
 
 }  // namespace installer

@@ -15,5 +15,9 @@ inline constexpr const char* FilesSection = "Files";
 void WriteRegistryRecord();
 void WriteInstallReport(const std::string& Folder);
 void DeleteRegistryRecord();
+// The clean-up after a failed installation: removes the record when this run made it, puts back the
+// values of an earlier installation's record when this run rewrote it, and leaves a record this run
+// never touched.
+void UndoRegistryRecord();
 
 }  // namespace installer

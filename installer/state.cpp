@@ -23,6 +23,9 @@ std::string TempFolder;
 vel::TProcess FoundProcess;
 std::vector<std::string> WrittenFiles;
 std::vector<std::string> WrittenBesides;
+std::vector<std::string> WrittenShortcuts;
+bool RecordWritten = false;
+std::optional<std::vector<std::pair<std::string, platform::RegValue>>> EarlierRecord;
 
 const vel::TVersionRec InstallerVersion(1, 8, 0, 0);
 const vel::TVersionRec ReportVersion(1, 0, 0, 0);
@@ -108,6 +111,9 @@ void ResetState() {
   FoundProcess = {};
   WrittenFiles.clear();
   WrittenBesides.clear();
+  WrittenShortcuts.clear();
+  RecordWritten = false;
+  EarlierRecord.reset();
 }
 
 }  // namespace installer

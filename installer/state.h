@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lux/types.h"
+#include "platform/registry.h"
 #include "vel/version_update.h"
 #include "vel/windows.h"
 
@@ -83,6 +86,12 @@ extern vel::TProcess FoundProcess;
 extern std::vector<std::string> WrittenFiles;
 // The uninstaller and the report, when this run wrote them (they may be an earlier installation's).
 extern std::vector<std::string> WrittenBesides;
+// The shortcut files this run created where there was none; an earlier installation's are not listed.
+extern std::vector<std::string> WrittenShortcuts;
+// Whether this run began writing the uninstall record, and the values the record held just before,
+// when there was one: the clean-up of a failed update puts an earlier installation's record back.
+extern bool RecordWritten;
+extern std::optional<std::vector<std::pair<std::string, platform::RegValue>>> EarlierRecord;
 
 extern const vel::TVersionRec InstallerVersion;
 extern const vel::TVersionRec ReportVersion;

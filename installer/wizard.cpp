@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "installer/engine.h"
+#include "installer/install_path.h"
 #include "installer/processes.h"
 #include "installer/record.h"
 #include "platform/files.h"
@@ -49,6 +50,8 @@ class TFrozenDrawing {
  private:
   TWizardView& view_;
 };
+
+constexpr const char* kInvalidFolder = "The installation path of the application is invalid!";
 
 bool RefuseFolder(const std::string& Text) {
   MessageDialog("Invalid Path", Text, TDialogButtons::OK);
@@ -162,21 +165,24 @@ bool TWizard::ApplySettingsPage() {
   // The choices count even when the folder is refused.
   for (const TCheckBinding& check : kSettingsChecks) InstallOptions.*check.Option = view_.Checked(check.Control);
 
-  const std::string text = view_.PathText();
-  std::string trimmed = text;
+  // Typed the way "-installpath" takes it. A relative folder would hang on whatever the current
+  // folder happens to be, so the window takes none.
+  const std::string expanded = ExpandInstallPath(view_.PathText());
+  if (!IsAbsolutePath(expanded)) return RefuseFolder(kInvalidFolder);
+  const std::string path = AbsoluteInstallPath(expanded);
+  std::string trimmed = path;
   if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
   const std::string parent = vel::ExtractFilePath(trimmed);
   if (!vel::DirectoryExists(parent)) {
     std::error_code ec;
     fs::create_directories(platform::ToPath(parent), ec);
-    if (ec || !vel::DirectoryExists(parent)) return RefuseFolder("The installation path of the application is invalid!");
+    if (ec || !vel::DirectoryExists(parent)) return RefuseFolder(kInvalidFolder);
   }
-  const std::string lowered = vel::LowerCase(text);
-  if (lowered.find(vel::LowerCase(vel::ExpandPath("%PROGRAMFILES%"))) != std::string::npos && !IsElevated)
+  if (PathInFolder(path, vel::ExpandPath("%PROGRAMFILES%")) && !IsElevated)
     return RefuseFolder("You need to restart this app as administrator to install to that location.");
-  if (lowered.find(vel::LowerCase(vel::ExpandPath("%SYSTEMROOT%"))) != std::string::npos)
+  if (PathInFolder(path, vel::ExpandPath("%SYSTEMROOT%")))
     return RefuseFolder("You can't install this app there. Windows will not like that.");
-  InstallOptions.InstallPath = text;
+  InstallOptions.InstallPath = path;
   return true;
 }
 
@@ -228,7 +234,9 @@ void TWizard::DeleteTemporaryFiles() {
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
       if (fs::is_directory(*folder) && fs::is_empty(*folder)) fs::remove(*folder);
   }
-  DeleteRegistryRecord();
+  for (const std::string& link : WrittenShortcuts) fs::remove(platform::ToPath(link));
+  WrittenShortcuts.clear();
+  UndoRegistryRecord();
 }
 
 void TWizard::NavClicker(int Tag) {

@@ -109,7 +109,6 @@ class TWizard final : public TInstallerWindow {
   ui::TTimer installTick_;
   bool isClosing_ = false;
   bool togglingInstallType_ = false;
-  // The files beside the application that a step of this run created or replaced whole.
 };
 
 }  // namespace installer

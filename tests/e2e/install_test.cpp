@@ -204,6 +204,19 @@ TEST_F(InstallTest, SwitchesThatEndTheRun) {
   EXPECT_EQ(lines[14], "");
 }
 
+TEST_F(InstallTest, TheInstallPathIsStoredExpandedAndAbsolute) {
+  // "~" and "." are the program's to resolve: the shell passes them on untouched.
+  const std::string home = vel::GetUserFolder(vel::TUserFolder::Profile);
+  const std::string target = platform::FromPath((platform::ToPath(home) / "Quarrow Home Test").lexically_normal());
+  testsupport::RunResult run = testsupport::RunFromShell(
+      SetupProgram(), {"-silent", "-installpath", "~" + d + "." + d + "Quarrow Home Test"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(target + d + "QuarrowStudio.exe")));
+  EXPECT_EQ(vel::TWinRegistry().GetStringValue("HKEY_CURRENT_USER\\" + kRecord, "InstallLocation"), target);
+  std::error_code ec;
+  fs::remove_all(platform::ToPath(target), ec);
+}
+
 TEST_F(InstallTest, WithoutAShellNothingIsPrinted) {
   testsupport::RunResult run = testsupport::Run(SetupProgram(), {"/silent", "-installpath", folder});
   EXPECT_EQ(run.exitCode, 0);

@@ -396,26 +396,101 @@ TEST_F(WizardTest, SettingsPageChecksTheFolderWhenLeft) {
       EXPECT_TRUE(fs::is_directory(P(c.CreatedParent)));
     }
   }
+}
 
-  // Both folders are found in any letter case and anywhere in the text. Names of their own keep the
-  // system's real folders out of it.
-  TEnvOverride programs("PROGRAMFILES", "Program Files");
-  TEnvOverride windows("SYSTEMROOT", "Win Root");
-  const std::pair<std::string, std::string> anywhere[] = {
-      {r + "Backup" + d + "PROGRAM FILES" + d + "Quarrow", kNeedsAdmin},
-      {r + "Backup" + d + "win rOOT" + d + "Quarrow", kSystemFolder},
+TEST_F(WizardTest, TypedFoldersAreExpandedMadeAbsoluteOrRefused) {
+  const std::string r = platform::FromPath(root) + d;
+  const std::string home = vel::GetUserFolder(vel::TUserFolder::Profile);
+  TEnvOverride here("WIZARD_TEST_ROOT", platform::FromPath(root));
+  TEnvOverride programs("PROGRAMFILES", r + "opt");
+  // A relative folder must not land in the current folder, whatever that is.
+  const fs::path cwd = fs::current_path();
+  fs::current_path(root);
+  struct TCase {
+    std::string Typed;
+    std::string Stored;  // empty: refused with the message below
+    std::string Refusal;
   };
-  for (const auto& [path, refusal] : anywhere) {
-    SCOPED_TRACE(path);
+  const TCase cases[] = {
+      {"~" + d + "Quarrow", home + d + "Quarrow", ""},
+      {"%WIZARD_TEST_ROOT%" + d + "new" + d + "Quarrow", r + "new" + d + "Quarrow", ""},
+      {r + "a" + d + ".." + d + "b" + d + "." + d + "Quarrow", r + "b" + d + "Quarrow", ""},
+      {"%PROGRAMFILES%" + d + "Quarrow", "", kNeedsAdmin},
+      {"Quarrow", "", kInvalid},
+      {"relative" + d + "Quarrow", "", kInvalid},
+      {"." + d + "Quarrow", "", kInvalid},
+      {"%NO_SUCH_WIZARD_VARIABLE%" + d + "Quarrow", "", kInvalid},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Typed);
     ResetState();
     SetDefaults();
     dialogs.clear();
     TWindow w;
     w.Wizard.ShowPage(5);
-    w.View.Path = path;
+    w.View.Path = c.Typed;
     w.Wizard.GoNext();
-    EXPECT_EQ(CurrentPage, 5);
-    EXPECT_EQ(dialogs, std::vector<std::string>{"Invalid Path: " + refusal});
+    if (c.Stored.empty()) {
+      EXPECT_EQ(dialogs, std::vector<std::string>{"Invalid Path: " + c.Refusal});
+      EXPECT_EQ(CurrentPage, 5);
+      EXPECT_EQ(InstallOptions.InstallPath, InstallOptions.InstallPathUser);
+    } else {
+      EXPECT_TRUE(dialogs.empty());
+      EXPECT_EQ(CurrentPage, 6);
+      EXPECT_EQ(InstallOptions.InstallPath, platform::FromPath(P(c.Stored).lexically_normal()));
+      EXPECT_TRUE(fs::is_directory(P(c.Stored).parent_path()));
+    }
+  }
+  // Nothing was made from an unexpanded or relative name.
+  const std::vector<std::string> made = Tree(root);
+  fs::current_path(cwd);
+  EXPECT_EQ(made, (std::vector<std::string>{"b", "new", "opt"}));
+}
+
+TEST_F(WizardTest, ProtectedFoldersAreMatchedAsLeadingFoldersOfTheNormalisedPath) {
+  const std::string r = platform::FromPath(root) + d;
+  TEnvOverride programs("PROGRAMFILES", r + "opt");
+  TEnvOverride windows("SYSTEMROOT", r + "usr");
+  struct TCase {
+    std::string Path;
+    bool Elevated;
+    std::string Refusal;  // empty: accepted
+    // Where names ignore letter case (Windows) the folder counts anywhere in the path.
+    std::string RefusalIgnoringCase;
+  };
+  const TCase cases[] = {
+      {r + "opt" + d + "Quarrow", false, kNeedsAdmin, kNeedsAdmin},
+      {r + "opt", false, kNeedsAdmin, kNeedsAdmin},
+      {r + "opt" + d, false, kNeedsAdmin, kNeedsAdmin},
+      {r + "optical" + d + ".." + d + "opt" + d + "Quarrow", false, kNeedsAdmin, kNeedsAdmin},
+      {r + "opt" + d + "Quarrow", true, "", ""},
+      {r + "optical drive" + d + "Quarrow", false, "", kNeedsAdmin},
+      {r + "home" + d + "u" + d + "opt" + d + "Quarrow", false, "", ""},
+      {r + "OPT" + d + "Quarrow", false, "", kNeedsAdmin},
+      {r + "opt" + d + ".." + d + "elsewhere" + d + "Quarrow", false, "", ""},
+      {r + "usr" + d + "Quarrow", true, kSystemFolder, kSystemFolder},
+      {r + "usr", true, kSystemFolder, kSystemFolder},
+      {r + "usrlocal" + d + "Quarrow", true, "", kSystemFolder},
+      {r + "lib" + d + "usr" + d + "Quarrow", true, "", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Path + (c.Elevated ? " with rights" : " without rights"));
+    const std::string& refusal = platform::kCaseSensitiveNames ? c.Refusal : c.RefusalIgnoringCase;
+    ResetState();
+    SetDefaults();
+    IsElevated = c.Elevated;
+    dialogs.clear();
+    TWindow w;
+    w.Wizard.ShowPage(5);
+    w.View.Path = c.Path;
+    w.Wizard.GoNext();
+    if (refusal.empty()) {
+      EXPECT_TRUE(dialogs.empty());
+      EXPECT_EQ(CurrentPage, 6);
+    } else {
+      EXPECT_EQ(dialogs, std::vector<std::string>{"Invalid Path: " + refusal});
+      EXPECT_EQ(CurrentPage, 5);
+    }
   }
 }
 
@@ -704,6 +779,74 @@ TEST_F(WizardTest, DeletingTemporaryFilesKeepsAnEarlierInstallationsFilesItDidNo
       EXPECT_EQ(Tree(app), (std::vector<std::string>{"InstallReport.ini", "Uninstall.exe"}));
     }
     EXPECT_FALSE(RecordExists());
+  }
+}
+
+TEST_F(WizardTest, DeletingTemporaryFilesAfterAFailedUpdateKeepsTheEarlierRecordAndShortcuts) {
+  enum class TFails { BeforeTheRecord, AfterTheRecord };
+  struct TCase {
+    const char* What;
+    bool Earlier;  // an earlier installation's record and desktop shortcut were there
+    TFails Fails;
+  };
+  const TCase cases[] = {
+      {"an update that failed before its record", true, TFails::BeforeTheRecord},
+      {"an update that failed after rewriting the record", true, TFails::AfterTheRecord},
+      {"a first installation that failed after its record", false, TFails::AfterTheRecord},
+  };
+  const std::string desktop = testsupport::ShortcutPath(vel::TUserFolder::Desktop);
+  const std::string menu = testsupport::ShortcutPath(vel::TUserFolder::Programs);
+  const std::string earlierFolder = platform::FromPath(root / "earlier");
+  const std::map<std::string, std::string> earlierValues = {
+      {"DisplayName", "Quarrow Studio Suite"},
+      {"DisplayVersion", "1.0.0"},
+      {"InstallLocation", earlierFolder},
+      {"Comments", "only the earlier installation wrote this"},
+  };
+  auto recordValues = [] {
+    vel::TWinRegistry reg;
+    std::map<std::string, std::string> values;
+    for (const std::string& name : reg.GetValueNames(kRecord)) values[name] = reg.GetValueAsString(kRecord, name);
+    return values;
+  };
+  int n = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    Clean();
+    ResetState();
+    SetDefaults();
+    if (c.Earlier) {
+      vel::TWinRegistry reg;
+      ASSERT_TRUE(reg.CreateKey(kRecord));
+      for (const auto& [name, value] : earlierValues) reg.WriteStringValue(kRecord, name, value);
+      std::ofstream(P(desktop)) << "the earlier installation's shortcut";
+    }
+    const fs::path app = root / ("app" + std::to_string(++n));
+    // The uninstaller cannot be written: step 4 fails after the shortcuts, before the record.
+    if (c.Fails == TFails::BeforeTheRecord) fs::create_directories(app / "Uninstall.exe" / "inside");
+    TWindow w;
+    StartInstalling(w, platform::FromPath(app));
+    for (int tick = 1; tick <= 8 && w.Wizard.InstallTick().Enabled(); ++tick) {
+      // The application goes missing after everything was written; the check fails.
+      if (tick == 5 && c.Fails == TFails::AfterTheRecord) fs::remove(app / "QuarrowStudio.exe");
+      w.Wizard.InstallTickTimer();
+    }
+    ASSERT_EQ(CurrentPage, 9);
+    ASSERT_TRUE(Exists(P(menu)));
+    ASSERT_TRUE(Exists(P(desktop)));
+    if (c.Fails == TFails::AfterTheRecord) {
+      ASSERT_EQ(recordValues()["InstallLocation"], platform::FromPath(app));
+    }
+
+    answer = vel::mrYes;
+    w.Wizard.DeleteTemporaryFiles();
+    EXPECT_FALSE(Exists(P(menu)));
+    EXPECT_EQ(Exists(P(desktop)), c.Earlier);
+    EXPECT_EQ(RecordExists(), c.Earlier);
+    if (c.Earlier) {
+      EXPECT_EQ(recordValues(), earlierValues);
+    }
+    EXPECT_FALSE(Exists(app / "QuarrowStudio.exe"));
   }
 }
 

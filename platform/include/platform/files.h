@@ -16,6 +16,13 @@ inline constexpr char kPathDelim = '\\';
 inline constexpr char kPathDelim = '/';
 #endif
 
+// Whether the file system tells names apart by letter case: Linux does, Windows does not.
+#ifdef _WIN32
+inline constexpr bool kCaseSensitiveNames = false;
+#else
+inline constexpr bool kCaseSensitiveNames = true;
+#endif
+
 std::filesystem::path ToPath(std::string_view utf8);
 std::string FromPath(const std::filesystem::path& path);
 
