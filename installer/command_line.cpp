@@ -10,7 +10,6 @@
 #include "installer/previous_install.h"
 #include "installer/state.h"
 #include "platform/canvas.h"
-#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/console.h"
