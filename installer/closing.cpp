@@ -32,7 +32,13 @@ void CloseInstaller(int exitCode) {
   static bool deletionScheduled = false;
   if (AutoDelete && !deletionScheduled) {
     deletionScheduled = true;
-    platform::DeleteOwnExecutableLater("");
+    // The installation's outcome stands whether or not the installer can remove itself: say why it
+    // stays, and end as the run would have.
+    try {
+      platform::DeleteOwnExecutableLater("");
+    } catch (const std::exception& e) {
+      ConsoleLine(std::string("<!> Error: The installer could not delete itself: ") + e.what());
+    }
   }
   if (InstallerWindow && InstallerWindow->WindowVisible()) {
     InstallerWindow->CloseWindow();

@@ -13,10 +13,13 @@ struct TEndProcess {
   explicit TEndProcess(int code) : ExitCode(code) {}
 };
 
-// Exit codes: a failed silent installation and a refused switch are told apart from success.
+// Exit codes, one per outcome, so that a deployment tool can tell them apart (the README's table).
 inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitInstallFailed = 1;
 inline constexpr int ExitBadParameter = 2;
+inline constexpr int ExitNewerInstalled = 3;
+inline constexpr int ExitAnotherInstance = 5;
+inline constexpr int ExitDeclined = 7;
 // An interactive run where no window can be shown.
 inline constexpr int ExitNoDisplay = 8;
 

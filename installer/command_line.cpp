@@ -127,21 +127,23 @@ int RunInstaller() {
   try {
     UseFrameworkMessages();
     IsElevated = vel::IsAdministrator();
-    if (vel::HasOtherInstance()) {
-      for (int i = 1; i <= vel::ParamCount(); ++i) {
-        if (vel::GetParameter(i) == "-force") {
-          ForceInstance = true;
-          break;
-        }
-      }
-      if (!ForceInstance) {
+    bool silent = false;
+    for (int i = 1; i <= vel::ParamCount(); ++i) {
+      const std::string p = vel::GetParameter(i);
+      if (p == "-force") ForceInstance = true;
+      if (p == "-silent") silent = true;
+    }
+    if (vel::HasOtherInstance() && !ForceInstance) {
+      // A silent run never waits for an answer, not even to an OK.
+      if (silent)
+        ConsoleLine("<!> Error: Another installation of this application is running; nothing was installed.");
+      else
         MessageDialog("Program is already running", "A instance of the installer is already running.",
                       TDialogButtons::OK);
-        return ExitSuccess;
-      }
+      return ExitAnotherInstance;
     }
     SetDefaults();
-    CheckPreviousInstall();
+    CheckPreviousInstall(silent);
     ReadCommandLine();
     if (!platform::CanvasSupported()) {
       // This build has no window yet: say so where the user will see it.

@@ -10,7 +10,7 @@
 
 namespace installer {
 
-void CheckPreviousInstall() {
+void CheckPreviousInstall(bool Silent) {
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + AppOptions.AppName;
   const std::string allUsers = "HKEY_LOCAL_MACHINE\\" + key;
   const std::string thisUser = "HKEY_CURRENT_USER\\" + key;
@@ -39,19 +39,27 @@ void CheckPreviousInstall() {
   }
 
   if (reg.GetValueExists(location, "DisplayVersion")) {
-    // A version text that is no version (a damaged or foreign record) counts as 0.0.0.0: the record
-    // is still adopted, and nothing newer stands in the way.
+    const std::string recorded = reg.GetStringValue(location, "DisplayVersion");
+    bool unreadable = false;
     try {
-      PreviousInstall.Version.Parse(reg.GetStringValue(location, "DisplayVersion"));
+      PreviousInstall.Version.Parse(recorded);
     } catch (const vel::EConvertError&) {
       PreviousInstall.Version.Clear();
+      unreadable = true;
     }
-    if (PreviousInstall.Version.NewerThan(AppOptions.ProgramVersion) && !ForceInstance) {
+    // A version that cannot be read ("2.0-beta") may well be newer: it is never taken for an older
+    // one, which would let an installation replace it unasked.
+    if ((unreadable || PreviousInstall.Version.NewerThan(AppOptions.ProgramVersion)) && !ForceInstance) {
+      if (Silent) {
+        ConsoleLine("<!> Error: A newer version of " + AppOptions.AppFullName + " (" + recorded +
+                    ") is installed; nothing was installed. Use -force to install this version over it.");
+        throw TEndProcess(ExitNewerInstalled);
+      }
       int answer = MessageDialog("Installed version is newer",
                                  "The version of this application you are installing is older than the present "
                                  "version on this computer. Continue anyways?",
                                  TDialogButtons::YesNo);
-      if (answer == vel::mrNo) throw TEndProcess(0);
+      if (answer == vel::mrNo) throw TEndProcess(ExitDeclined);
     }
   }
 

@@ -3,7 +3,8 @@
 
 namespace installer {
 
-// May end the process (a refused older version) or restart it with administrator rights.
-void CheckPreviousInstall();
+// May end the process (a refused older version) or restart it with administrator rights. A silent run
+// never asks: a newer installed version ends it, unless it is forced.
+void CheckPreviousInstall(bool Silent = false);
 
 }  // namespace installer

@@ -2,6 +2,7 @@
 #include "vel/console.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "platform/console.h"
 #include "platform/files.h"
@@ -11,6 +12,7 @@
 namespace vel {
 
 bool sysconsole::connected = false;
+bool sysconsole::outputLost = false;
 
 std::string sysconsole::GetParentProcessName() {
   std::uint32_t self = platform::CurrentProcessId();
@@ -28,7 +30,7 @@ bool sysconsole::ConsoleCalled() {
 }
 
 bool sysconsole::Connect(bool force) {
-  if (connected) return false;
+  if (connected || outputLost) return false;
   if (!force && !ConsoleCalled()) return false;
   platform::AttachParentConsole();
   connected = true;
@@ -41,7 +43,15 @@ void sysconsole::Disconnect() {
 }
 
 void sysconsole::QuickOutput(std::string_view text) {
-  if (connected || Connect(false)) platform::WriteConsoleLine(text);
+  if (!(connected || Connect(false))) return;
+  // A console line is a report, not the work: a reader that went away or a full device ends the
+  // reporting, never the program.
+  try {
+    platform::WriteConsoleLine(text);
+  } catch (const std::system_error&) {
+    Disconnect();
+    outputLost = true;
+  }
 }
 
 }  // namespace vel

@@ -19,6 +19,8 @@ class sysconsole {
 
  private:
   static bool connected;
+  // The console's output failed once (its reader went away, its device is full): no more lines.
+  static bool outputLost;
 };
 
 }  // namespace vel
