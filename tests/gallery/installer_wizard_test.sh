@@ -267,6 +267,11 @@ case_error() {
   wait_page 6 error-ready
   click "${NEXT[@]}"
   wait_page 9 error-failed
+  # "Delete temporary files" stays on one line: nothing is written in its fill above or below it.
+  local image
+  image=$(shot error-failed)
+  (($(darkest "$image" 300 292 190 6) > 200 && $(darkest "$image" 300 318 190 4) > 200)) ||
+    fail "the caption of \"Delete temporary files\" breaks out of its line"
   [[ -f $target/README.txt ]] || fail "the failed run wrote nothing before the failure (the case proves nothing)"
   ! "$velreg" query "$record" >/dev/null 2>&1 || fail "a failed installation left a record"
   [[ ! -e "$HOME/Desktop/Quarrow Studio.desktop" ]] || fail "a failed installation left a shortcut"
