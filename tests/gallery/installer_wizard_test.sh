@@ -39,6 +39,19 @@ trap cleanup EXIT
 record='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Quarrow Studio'
 title='Quarrow Studio Suite Installer'
 
+# The pids of the running copies of the application on this machine, found as the installer finds
+# them: by the name of their executable.
+running_copies() {
+  local exe pid
+  for exe in /proc/[0-9]*/exe; do
+    [[ $(basename "$(readlink "$exe" 2>/dev/null)") == QuarrowStudio.exe ]] || continue
+    pid=${exe#/proc/}
+    echo "${pid%/exe}"
+  done
+}
+# Copies of others would turn the wizard to its processes page, and "Terminate All" would end them.
+[[ -z $(running_copies) ]] || fail "another copy of QuarrowStudio.exe runs on this machine: $(running_copies | tr '\n' ' ')"
+
 # Starts the installer with the given arguments; sets SETUP_PID and X, Y (its window's place).
 open_installer() {
   "$setup" "$@" </dev/null >"$box/setup.out" 2>&1 &
@@ -137,12 +150,32 @@ expect_exit() {
 darkest() { convert "$1" -crop "$4x$5+$((X + $2))+$((Y + $3))" +repage -colorspace gray -format "%[fx:int(255*minima)]" info:; }
 lightest() { convert "$1" -crop "$4x$5+$((X + $2))+$((Y + $3))" +repage -colorspace gray -format "%[fx:int(255*maxima)]" info:; }
 
+# Whether a colour is the accent's kind: far from grey.
+saturated() {
+  local r=$((16#${1:0:2})) g=$((16#${1:2:2})) b=$((16#${1:4:2}))
+  local hi=$((r > g ? (r > b ? r : b) : (g > b ? g : b))) lo=$((r < g ? (r < b ? r : b) : (g < b ? g : b)))
+  ((hi - lo > 60))
+}
+# Clicks a control until a pixel of it (client coordinates) takes the accent colour: the Agree radio's
+# ring, the focused edit's underline. A busy window can let a click go while it takes the focus;
+# one that never reacts still fails.
+click_until_accent() {
+  local x=$1 y=$2 px=$3 py=$4 name=$5
+  for _ in 1 2 3 4 5; do
+    click "$x" "$y"
+    for _ in $(seq 40); do
+      saturated "$(pixel "$(shot "$name")" $((X + px)) $((Y + py)))" && return 0
+      sleep 0.1
+    done
+  done
+  fail "$name: the control at ($x, $y) did not take the accent colour"
+}
+
 # Goes from the welcome page to the settings page, answering the licence.
 to_settings() {
   click "${NEXT[@]}"
   wait_page 4 "$case_name-license"
-  click "${AGREE[@]}"
-  sleep 0.3
+  click_until_accent "${AGREE[@]}" $((AGREE[0] - 6)) "${AGREE[1]}" "$case_name-agreed"
   click "${NEXT[@]}"
   wait_page 5 "$case_name-settings"
 }
@@ -151,8 +184,8 @@ to_settings() {
 # window manager to hand the keyboard back to the window when a dialog of it closed; this does.
 type_path() {
   xdotool windowfocus --sync "$WID"
-  click "${PATH_EDIT[@]}"
-  sleep 0.2
+  sleep 0.5
+  click_until_accent "${PATH_EDIT[@]}" "${PATH_EDIT[0]}" 169 "$case_name-path-focused"
   xdotool key ctrl+a
   xdotool type --delay 5 "$1"
   sleep 0.3
@@ -173,8 +206,7 @@ case_main() {
   shot main-license-refused >/dev/null
   xdotool key Return
   wait_page 4 main-license-after
-  click "${AGREE[@]}"
-  sleep 0.3
+  click_until_accent "${AGREE[@]}" $((AGREE[0] - 6)) "${AGREE[1]}" main-agreed
   click "${NEXT[@]}"
   wait_page 5 main-settings
 
@@ -244,6 +276,7 @@ case_processes() {
   sleep 1
   wait_page 3 processes-still
   kill -0 "$demo" 2>/dev/null || fail "the application ended without being asked"
+  [[ $(running_copies) == "$demo" ]] || fail "copies other than ours run: $(running_copies | tr '\n' ' ')"
   click "${TERMINATE[@]}"
   wait_exit "$demo" || fail "Terminate All did not end the application"
   click "${NEXT[@]}"
