@@ -95,12 +95,15 @@ CLOSE_BOX=(711 11)   # the title bar's close button
 # and the box are read at one pixel in their flat fill; the "Disagree" text as a region, whose darkest
 # and lightest pixels differ where anything is written.
 signature() {
-  local image=$1 bg word="" p
-  bg=$(pixel "$image" $((X + 255)) $((Y + 400)))
-  for p in 440,414 592,414 487,283 400,300 490,250 490,315; do
-    [[ $(pixel "$image" $((X + ${p%,*})) $((Y + ${p#*,}))) == "$bg" ]] && word+=0 || word+=1
+  local image=$1 format="" p bg colours colour word="" spread
+  # The background first (between the page area and the button row), then the probes, in one read.
+  for p in 255,400 440,414 592,414 487,283 400,300 490,250 490,315; do
+    format+="%[hex:p{$((X + ${p%,*})),$((Y + ${p#*,}))}] "
   done
-  local spread
+  read -r bg colours <<<"$(convert "$image" -format "$format" info:)"
+  for colour in $colours; do
+    [[ ${colour:0:6} == "${bg:0:6}" ]] && word+=0 || word+=1
+  done
   spread=$(convert "$image" -crop "100x22+$((X + 500))+$((Y + 346))" +repage -colorspace gray \
     -format "%[fx:int(100*(maxima-minima))]" info:)
   ((spread > 30)) && word+=1 || word+=0
@@ -206,6 +209,11 @@ case_main() {
   shot main-license-refused >/dev/null
   xdotool key Return
   wait_page 4 main-license-after
+  # Previous leads back to the welcome page, Next to the licence again.
+  click "${PREVIOUS[@]}"
+  wait_page 2 main-back
+  click "${NEXT[@]}"
+  wait_page 4 main-license-again
   click_until_accent "${AGREE[@]}" $((AGREE[0] - 6)) "${AGREE[1]}" main-agreed
   click "${NEXT[@]}"
   wait_page 5 main-settings
