@@ -238,7 +238,7 @@ case_main() {
   grep -Eq "InstallLocation +REG_SZ +$target" <<<"$query" || fail "the record does not name $target: $query"
   [[ -f "$XDG_DATA_HOME/applications/Quarrow Studio.desktop" ]] || fail "no Start-menu shortcut"
   [[ -f "$HOME/Desktop/Quarrow Studio.desktop" ]] || fail "no desktop shortcut"
-  grep -q "QuarrowStudio.exe" "$HOME/Desktop/Quarrow Studio.desktop" || fail "the desktop shortcut does not start the application"
+  grep -qF "$target/QuarrowStudio.exe" "$HOME/Desktop/Quarrow Studio.desktop" || fail "the desktop shortcut does not start the installed application"
 
   # "Open application" starts the application and the installer ends.
   [[ ! -e $QUARROW_DEMO_MARKER ]] || fail "the application ran before it was asked to"
