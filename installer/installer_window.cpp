@@ -373,6 +373,10 @@ TInstaller::TInstaller(ui::TComponent* AOwner)
        "about this, please try again.");
   Navigation_DeleteFiles =
       Button(o, page, "Navigation_DeleteFiles", "Delete temporary files", kGlyphDelete, 0, 0, 233, 35, NavTag::DeleteFiles);
+  // Wrapped, the caption breaks into two lines that the button's height cuts off where the system's
+  // text font is wider than the one it was made for: it stays on one line, a little smaller.
+  Navigation_DeleteFiles->SetWordWrap(false);
+  Navigation_DeleteFiles->SetFont(Sized(Navigation_DeleteFiles->Font(), 17));
   ToTop(Navigation_DeleteFiles, {20, 20, W - 20 - 233, 0});
   Navigation_DeleteFiles->OnClick = nav;
 
