@@ -251,3 +251,49 @@ TEST_F(InstallTest, WithoutADisplayTheWizardRunEndsWithItsOwnCodeAndTheHint) {
   EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
 }
 #endif
+
+// A script's run over a newer installed version: nothing asked, nothing changed, its own exit code;
+// -force installs.
+TEST_F(InstallTest, ASilentRunOverANewerVersionEndsWithThreeUnlessForced) {
+  const std::string key = "HKEY_CURRENT_USER\\" + kRecord;
+  vel::TWinRegistry reg;
+  reg.CreateKey(key);
+  reg.WriteStringValue(key, "DisplayVersion", "9.0-beta");
+  reg.WriteStringValue(key, "InstallLocation", folder);
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 3) << run.output;
+  EXPECT_TRUE(HasLine(run.output,
+                      "<!> Error: A newer version of Quarrow Studio Suite (9.0-beta) is installed; nothing was "
+                      "installed. Use -force to install this version over it."))
+      << run.output;
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
+  EXPECT_EQ(reg.GetStringValue(key, "DisplayVersion"), "9.0-beta");
+
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-force", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+  EXPECT_EQ(reg.GetStringValue(key, "DisplayVersion"), "1.1.0");
+}
+
+#ifndef _WIN32
+// The console is a report: a reader that stops reading or a full device must not change the outcome.
+TEST_F(InstallTest, ALostConsoleNeverChangesTheOutcome) {
+  const std::string status = platform::FromPath(root / "status");
+  struct Case {
+    const char* name;
+    std::string script;
+  } cases[] = {
+      {"closed pipe", "{ \"$0\" \"$@\"; echo $? > '" + status + "'; } | head -c 0"},
+      {"full device", "\"$0\" \"$@\" > /dev/full; echo $? > '" + status + "'"},
+  };
+  for (const Case& c : cases) {
+    RemoveRecord();
+    std::error_code ec;
+    fs::remove_all(platform::ToPath(folder), ec);
+    testsupport::RunResult run =
+        testsupport::Run("/bin/sh", {"-c", c.script, SetupProgram(), "-silent", "-installpath", folder});
+    EXPECT_EQ(ReadFile(platform::ToPath(status)), "0\n") << c.name << "\n" << run.output;
+    EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "InstallReport.ini"))) << c.name;
+  }
+}
+#endif

@@ -3,6 +3,7 @@
 
 #include "child_process.h"
 #include "install_traces.h"
+#include "installer/closing.h"
 #include "installer/command_line.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
@@ -94,7 +95,7 @@ TEST_F(PreviousInstallTest, ANewerVersionIsAskedAbout) {
     CheckPreviousInstall();
     ADD_FAILURE() << "No must end the installer";
   } catch (const TEndProcess& end) {
-    EXPECT_EQ(end.ExitCode, 0);
+    EXPECT_EQ(end.ExitCode, ExitDeclined);
   }
 
   // A forced second copy (the elevated restart) does not ask again.
@@ -106,11 +107,39 @@ TEST_F(PreviousInstallTest, ANewerVersionIsAskedAbout) {
   EXPECT_TRUE(questions.empty());
 }
 
-TEST_F(PreviousInstallTest, AVersionThatIsNoVersionCountsAsZero) {
-  Record(kUser, "", "beta-x");
+// A version text that cannot be read ("2.0-beta") may be newer: it is asked about, never replaced unasked.
+TEST_F(PreviousInstallTest, AVersionThatIsNoVersionCountsAsNewer) {
+  Record(kUser, "", "2.0-beta");
   CheckPreviousInstall();
   EXPECT_TRUE(PreviousInstall.Exists);
   EXPECT_EQ(PreviousInstall.Version, vel::TVersionRec());
+  EXPECT_EQ(questions, std::vector<std::string>{"Installed version is newer"});
+}
+
+// A silent run never asks: a newer or unreadable version ends it with its own code, unless forced.
+TEST_F(PreviousInstallTest, ASilentRunOverANewerVersionEndsUnasked) {
+  for (const char* version : {"2.0", "2.0-beta"}) {
+    ResetState();
+    SetDefaults();
+    Record(kUser, "", version);
+    try {
+      CheckPreviousInstall(true);
+      ADD_FAILURE() << version << ": a silent run must end";
+    } catch (const TEndProcess& end) {
+      EXPECT_EQ(end.ExitCode, ExitNewerInstalled) << version;
+    }
+    ResetState();
+    SetDefaults();
+    ForceInstance = true;
+    CheckPreviousInstall(true);
+    EXPECT_TRUE(PreviousInstall.Exists) << version;
+  }
+  EXPECT_TRUE(questions.empty());
+  // The same version or an older one is an update, silent or not.
+  ResetState();
+  SetDefaults();
+  Record(kUser, "", "1.0");
+  CheckPreviousInstall(true);
   EXPECT_TRUE(questions.empty());
 }
 
