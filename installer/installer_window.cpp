@@ -20,6 +20,7 @@
 #include "lux/text_box.h"
 #include "lux/text_view.h"
 #include "lux/theme_manager.h"
+#include "platform/canvas.h"
 #include "platform/resources.h"
 #include "ui/application.h"
 #include "ui/canvas.h"
@@ -130,6 +131,17 @@ FXButton* Button(ui::TComponent& Owner, ui::TWinControl* Parent, const std::stri
   return button;
 }
 
+// The largest size up to Pixels (not below Smallest) at which Text is no wider than Width; Pixels
+// where nothing can measure text.
+double FittingSize(const ui::TFont& Font, const std::string& Text, int Width, double Pixels, double Smallest) {
+  if (!platform::CanvasSupported()) return Pixels;
+  ui::TBitmap scratch(1, 1);
+  ui::TCanvas canvas(scratch);
+  canvas.Font = Sized(Font, Pixels);
+  while (Pixels > Smallest && canvas.TextExtent(Text).cx > Width) canvas.Font = Sized(Font, --Pixels);
+  return Pixels;
+}
+
 // The band at the top of most pages: an icon and the page's title.
 void Header(ui::TComponent& Owner, ui::TWinControl* Page, const char* GlyphText, const std::string& Title) {
   auto* band = AddTop<CPanel>(Owner, Page, "", 50, {10, 20, 10, 5});
@@ -138,6 +150,9 @@ void Header(ui::TComponent& Owner, ui::TWinControl* Page, const char* GlyphText,
   icon->SetImage(Glyph(GlyphText));
   auto* title = Text(Owner, band, "", Title, 24);
   title->SetWordWrap(false);
+  // A title wider than the band (where the system's text font runs wider) takes a smaller size rather
+  // than being cut off.
+  title->SetFont(Sized(title->Font(), FittingSize(title->Font(), Title, band->Width() - 45 - 8, 24, 16)));
   title->SetLayoutVertical(lux::FXLayout::Center);
   title->SetAlign(ui::TAlign::alClient);
 }
