@@ -44,7 +44,7 @@ void CenterFormOn(ui::TForm& Form, const ui::TForm& Owner, bool ShowIt) {
 int ParamCount() { return static_cast<int>(platform::Arguments().size()); }
 
 std::string ParamStr(int Index) {
-  std::vector<std::string> args = platform::Arguments();
+  const std::vector<std::string>& args = platform::Arguments();
   if (Index < 1 || Index > static_cast<int>(args.size())) return {};
   return args[static_cast<std::size_t>(Index - 1)];
 }

@@ -112,9 +112,12 @@ std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(getpid()); 
 
 std::string ExecutablePath() { return ReadLink("/proc/self/exe"); }
 
-std::vector<std::string> Arguments() {
-  std::vector<std::string> args = SplitZeros(ReadFile("/proc/self/cmdline"));
-  if (!args.empty()) args.erase(args.begin());
+const std::vector<std::string>& Arguments() {
+  static const std::vector<std::string> args = [] {
+    std::vector<std::string> all = SplitZeros(ReadFile("/proc/self/cmdline"));
+    if (!all.empty()) all.erase(all.begin());
+    return all;
+  }();
   return args;
 }
 

@@ -105,9 +105,12 @@ std::string ExecutablePath() {
   }
 }
 
-std::vector<std::string> Arguments() {
-  std::vector<std::string> args = SplitCommandLine(Narrow(GetCommandLineW()));
-  if (!args.empty()) args.erase(args.begin());
+const std::vector<std::string>& Arguments() {
+  static const std::vector<std::string> args = [] {
+    std::vector<std::string> all = SplitCommandLine(Narrow(GetCommandLineW()));
+    if (!all.empty()) all.erase(all.begin());
+    return all;
+  }();
   return args;
 }
 

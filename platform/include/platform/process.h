@@ -11,8 +11,9 @@ namespace platform {
 std::uint32_t CurrentProcessId();
 // Full path of the running executable.
 std::string ExecutablePath();
-// The parameters the process was started with, without the program itself.
-std::vector<std::string> Arguments();
+// The parameters the process was started with, without the program itself: read once, as they never
+// change, so that going through thousands of them one by one stays linear.
+const std::vector<std::string>& Arguments();
 // The process runs with administrator rights (Windows: an elevated member of Administrators;
 // Linux: effective user id 0).
 bool IsElevated();
