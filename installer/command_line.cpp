@@ -84,7 +84,15 @@ void ReadCommandLine() {
       std::string path = ExpandInstallPath(vel::ParamStr(i + 1));
       std::string trimmed = path;
       if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
-      if (i + 1 > count || !vel::DirectoryExists(vel::ExtractFilePath(trimmed))) {
+      // The root, the home folder itself, the system's folder and names the system would not keep as
+      // written are refused here as the wizard refuses them.
+      bool refused = i + 1 > count || path.empty() || !vel::DirectoryExists(vel::ExtractFilePath(trimmed));
+      std::string absolute;
+      if (!refused) {
+        absolute = AbsoluteInstallPath(path);
+        refused = !UsableInstallFolder(absolute) || PathInFolder(absolute, vel::ExpandPath("%SYSTEMROOT%"));
+      }
+      if (refused) {
         if (console)
           ConsoleLine("(!) Attention: The installation path provided is invalid!");
         else
@@ -92,7 +100,7 @@ void ReadCommandLine() {
         EndProcess(ExitBadParameter);
       }
       // A shell's current folder is what a relative folder on its command line means.
-      InstallOptions.InstallPath = AbsoluteInstallPath(path);
+      InstallOptions.InstallPath = absolute;
     } else if (p == "-option") {
       std::optional<std::int32_t> number = vel::TryStrToInt(vel::ParamStr(i + 1));
       bool value = vel::TextToBool(vel::ParamStr(i + 2));

@@ -17,6 +17,12 @@ bool IsAbsolutePath(std::string_view Path);
 // the form InstallPath holds, which the engine and the record use as it stands.
 std::string AbsoluteInstallPath(std::string_view Expanded);
 
+// Whether an absolute, normalised path may be installed into: not the root of the file system or of a
+// drive, not the user's home folder itself, and every name one the system (and the uninstaller after
+// it) handles as written: no control characters or line breaks, no trailing space or dot, and on Linux
+// valid UTF-8.
+bool UsableInstallFolder(std::string_view Path);
+
 // Whether `Path` (expanded and absolute) lies in `Folder` or is `Folder` itself. Where the system
 // tells names apart by letter case, only whole leading components count, so "/opt" holds "/opt/Q" but
 // not "/optical/Q" or "/home/u/opt/Q". Where it does not (Windows), the folder is looked for anywhere

@@ -170,6 +170,7 @@ bool TWizard::ApplySettingsPage() {
   const std::string expanded = ExpandInstallPath(view_.PathText());
   if (!IsAbsolutePath(expanded)) return RefuseFolder(kInvalidFolder);
   const std::string path = AbsoluteInstallPath(expanded);
+  if (!UsableInstallFolder(path)) return RefuseFolder(kInvalidFolder);
   std::string trimmed = path;
   if (!trimmed.empty() && trimmed.back() == vel::PathDelim) trimmed.pop_back();
   const std::string parent = vel::ExtractFilePath(trimmed);

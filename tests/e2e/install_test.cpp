@@ -183,6 +183,10 @@ TEST_F(InstallTest, SwitchesThatEndTheRun) {
       // Handled left to right: the first parameter that ends the run wins.
       {{"-installpath", missing, "-help"}, 2, "(!) Attention: The installation path provided is invalid!"},
       {{"-silent"}, 1, "(!) Installation has failed"},
+      // Never the system's root or the home itself, and no name the uninstaller could not find again.
+      {{"-silent", "-installpath", "//"}, 2, "(!) Attention: The installation path provided is invalid!"},
+      {{"-silent", "-installpath", "~"}, 2, "(!) Attention: The installation path provided is invalid!"},
+      {{"-silent", "-installpath", folder + " "}, 2, "(!) Attention: The installation path provided is invalid!"},
       {{"-user", "-silent"}, 1, "(!) Installation does not allow changing install type."},
   };
   for (const Case& c : cases) {

@@ -44,3 +44,34 @@ TEST(InstallPath, TheStoredFormIsAbsoluteAndNormal) {
 }
 
 }  // namespace
+
+namespace {
+
+// Folders that would install into the system's root or the home itself, or names the system does not
+// keep as written (so the installation could never be removed), are refused.
+TEST(InstallPath, UnusableFoldersAreRefused) {
+  const std::string home = vel::GetUserFolder(vel::TUserFolder::Profile);
+  const std::string root = platform::FromPath(fs::current_path().root_path());
+  const std::pair<std::string, bool> cases[] = {
+      {home + d + "Apps" + d + "Quarrow", true},
+      {home + d + "Apps" + d + "Quarrow" + d, true},
+      {home + d + "Quarrow Studio 1.1", true},
+      {home + d + "Ünïcødé", true},
+      {root, false},
+      {home, false},
+      {home + d, false},
+      {home + d + "Quarrow ", false},
+      {home + d + "Quarrow.", false},
+      {home + d + "Quar\nrow", false},
+      {home + d + "Quar\trow" + d + "x", false},
+#ifndef _WIN32
+      {"//", false},
+      {home + d + "Quar\xFFrow", false},
+      {home + d + "\xC0\xAF", false},
+#endif
+  };
+  for (const auto& [path, usable] : cases)
+    EXPECT_EQ(UsableInstallFolder(AbsoluteInstallPath(path)), usable) << path;
+}
+
+}  // namespace
