@@ -659,4 +659,45 @@ TEST_F(ZipTest, RefusesADirectoryHoldingMoreEntriesThanTheEndRecordCounts) {
   }
 }
 
+TEST_F(ZipTest, RefusesDamagedOrMissingZip64EndRecords) {
+  // From the end of an archive without comment: the ZIP64 record (56 bytes), its locator (20), the classic
+  // end record (22).
+  constexpr std::size_t kRecord = 98, kLocator = 42, kEnd = 22;
+  struct TCase {
+    const char* label;
+    bool zip64End;
+    std::size_t fromEnd;  // where the patch goes
+    std::string patch;
+    std::string error;
+  };
+  auto le = [](std::uint64_t value, int width) {
+    std::string out;
+    for (int i = 0; i < width; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+    return out;
+  };
+  const std::vector<TCase> cases = {
+      {"locator points past its own place", true, kLocator - 8, le(1u << 20, 8),
+       "the ZIP64 end of central directory record lies outside the archive"},
+      {"record signature damaged", true, kRecord, "PK\x06\x07", "the ZIP64 end of central directory record is damaged"},
+      {"locator counts two disks", true, kLocator - 16, le(2, 4), "archives spanning several disks are not supported"},
+      {"record counts a million entries", true, kRecord - 24, le(1000000, 8) + le(1000000, 8),
+       "the central directory is too short for its 1000000 entries"},
+      {"record puts the directory past itself", true, kRecord - 48, le(1u << 20, 8),
+       "the central directory lies outside the archive"},
+      {"classic directory offset marked, no ZIP64 record", false, kEnd - 16, le(0xFFFFFFFF, 4),
+       "the ZIP64 end of central directory record is missing"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    TTestArchive archive;
+    archive.entries = {{.name = "a.txt", .data = "a"}, {.name = "b.txt", .data = "b"}};
+    archive.zip64End = c.zip64End;
+    std::string bytes = BuildZip(archive);
+    bytes.replace(bytes.size() - c.fromEnd, c.patch.size(), c.patch);
+    WriteFile(In("app.zip"), bytes);
+    std::string path = Text(In("app.zip"));
+    EXPECT_EQ(ZipErrorOf([&] { TZipArchive zip(path); }), "Cannot read the ZIP archive \"" + path + "\": " + c.error);
+  }
+}
+
 }  // namespace
