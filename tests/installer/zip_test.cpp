@@ -628,7 +628,8 @@ TEST_F(ZipTest, ReadsTheLargestClassicEntryCountAndLargerCountsFromTheZip64Recor
       const TTestEntry& written = archive.entries[i];
       if (read.Name != written.name || read.Size != written.data.size() || read.CompressedSize != read.Size ||
           read.Crc32 != Crc(written.data) || read.LocalHeaderOffset != offset || read.IsFolder) {
-        if (++wrong == 1) ADD_FAILURE() << "entry " << i << " read as \"" << read.Name << "\" at " << read.LocalHeaderOffset;
+        if (++wrong == 1)
+          ADD_FAILURE() << "entry " << i << " read as \"" << read.Name << "\" at " << read.LocalHeaderOffset;
       }
       offset += 30 + written.name.size() + written.data.size();
     }
