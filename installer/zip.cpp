@@ -380,7 +380,9 @@ void TZipArchive::ReadCentralDirectory() {
       directoryLimit = recordOffset;
     }
   }
-  if (!zip64 && (count == kMarker16 || directorySize == kMarker32 || directoryOffset == kMarker32))
+  // 65,535 is also a count in its own right, so an archive of exactly that many entries needs no ZIP64
+  // record; whether the directory holds more shows once it is read.
+  if (!zip64 && (directorySize == kMarker32 || directoryOffset == kMarker32))
     throw ArchiveError(path_, "the ZIP64 end of central directory record is missing");
   if (disk != 0 || directoryDisk != 0 || diskCount != count)
     throw ArchiveError(path_, "archives spanning several disks are not supported");
@@ -441,6 +443,11 @@ void TZipArchive::ReadCentralDirectory() {
     entries_.push_back(std::move(entry));
     rawNames_.push_back(std::move(raw));
     pos += kCentralSize + nameSize + extraSize + commentSize;
+  }
+  // A count that wrapped or fell short would otherwise leave the remaining files out without a word.
+  if (directory.size() - pos >= 4 && Le32(&directory[pos]) == kCentralSignature) {
+    if (!zip64 && count == kMarker16) throw ArchiveError(path_, "the ZIP64 end of central directory record is missing");
+    throw ArchiveError(path_, "the central directory holds more entries than its end record counts");
   }
 }
 
@@ -513,15 +520,18 @@ void TZipArchive::ExtractFile(const TZipEntry& entry, std::uint64_t dataOffset, 
       std::vector<char> output(kBufferSize);
       int result = Z_OK;
       while (result != Z_STREAM_END) {
-        if (stream.avail_in == 0) {
-          if (remaining == 0) throw EntryError(name, "the compressed data ends too early (damaged or truncated)");
+        if (stream.avail_in == 0 && remaining > 0) {
           stream.avail_in = static_cast<uInt>(readChunk());
           stream.next_in = reinterpret_cast<Bytef*>(input.data());
         }
+        // Inflating goes on after the input is used up: the inflater may still hold output that found no
+        // room in the last buffer. Only when it can make no progress at all is the data cut short.
         stream.next_out = reinterpret_cast<Bytef*>(output.data());
         stream.avail_out = static_cast<uInt>(output.size());
         result = inflate(&stream, Z_NO_FLUSH);
-        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
+        if (result == Z_BUF_ERROR)
+          throw EntryError(name, "the compressed data ends too early (damaged or truncated)");
+        if (result != Z_OK && result != Z_STREAM_END)
           throw EntryError(name, std::string("the compressed data is damaged (") +
                                      (stream.msg ? stream.msg : "zlib error " + std::to_string(result)) + ")");
         emit(output.data(), output.size() - stream.avail_out);
