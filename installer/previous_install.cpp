@@ -2,6 +2,7 @@
 #include "installer/previous_install.h"
 
 #include "installer/closing.h"
+#include "installer/install_path.h"
 #include "installer/messages.h"
 #include "installer/state.h"
 #include "platform/files.h"
@@ -28,7 +29,8 @@ void CheckPreviousInstall(bool Silent) {
   if (!PreviousInstall.Exists) return;
   const std::string& location = PreviousInstall.Kind == TInstallSupport::AllUser ? allUsers : thisUser;
 
-  if (reg.GetValueExists(location, "InstallLocation")) {
+  // A relative location names no place (it would follow whatever the current folder is): ignored.
+  if (reg.GetValueExists(location, "InstallLocation") && IsAbsolutePath(reg.GetStringValue(location, "InstallLocation"))) {
     PreviousInstall.InstallPath = reg.GetStringValue(location, "InstallLocation");
     InstallOptions.InstallPath = PreviousInstall.InstallPath;
     InstallOptions.InstallPathAll = PreviousInstall.InstallPath;

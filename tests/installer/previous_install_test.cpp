@@ -73,6 +73,19 @@ TEST_F(PreviousInstallTest, AnExistingFolderIsAdoptedAndFixed) {
   std::filesystem::remove_all(platform::ToPath(folder));
 }
 
+TEST_F(PreviousInstallTest, ARelativeLocationIsIgnored) {
+  for (const char* location : {"Quarrow Studio", "relative/folder", ""}) {
+    ResetState();
+    SetDefaults();
+    Record(kUser, "", "1.0");
+    reg.WriteStringValue(kUser, "InstallLocation", location);
+    CheckPreviousInstall();
+    EXPECT_TRUE(PreviousInstall.Exists) << location;
+    EXPECT_TRUE(InstallOptions.InstallPath.empty()) << location;
+    EXPECT_TRUE(InstallOptions.AllowCustomPath) << location;
+  }
+}
+
 TEST_F(PreviousInstallTest, AVanishedFolderStillFillsThePaths) {
   Record(kUser, platform::FromPath(platform::ToPath(testsupport::MakeTempFolder()) / "gone"), "");
   CheckPreviousInstall();
