@@ -4,12 +4,14 @@
 #include <chrono>
 #include <thread>
 
+#include "installer/descriptor.h"
 #include "installer/engine.h"
 #include "installer/install_path.h"
 #include "installer/installer_window.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
 #include "platform/canvas.h"
+#include "platform/instance_lock.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/console.h"
@@ -141,7 +143,11 @@ int RunInstaller() {
       if (p == "-force") ForceInstance = true;
       if (p == "-silent") silent = true;
     }
-    if (vel::HasOtherInstance() && !ForceInstance) {
+    // Two installers of this application, wherever each is, would install over one another: the
+    // application's own lock stands beside the program's.
+    const bool anotherProgram = vel::HasOtherInstance();
+    const bool anotherInstaller = platform::JoinNamedLock(std::string("VelnorInstaller-") + descriptor::AppName);
+    if ((anotherProgram || anotherInstaller) && !ForceInstance) {
       // A silent run never waits for an answer, not even to an OK.
       if (silent)
         ConsoleLine("<!> Error: Another installation of this application is running; nothing was installed.");

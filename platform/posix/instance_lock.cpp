@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
+
 #include "platform/environment.h"
 
 namespace platform {
@@ -26,10 +29,25 @@ bool SetLock(int fd, short type) {
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
+// A file name holds at most 255 bytes; a longer lock name (a deep path of non-ASCII names) is
+// replaced by a digest of it, so the guard never falls silent.
+std::string LockFileName(const std::string& name) {
+  constexpr std::size_t kLimit = 255 - 5;  // ".lock"
+  if (name.size() <= kLimit) return name;
+  auto fnv = [&](std::uint64_t hash) {
+    for (unsigned char c : name) hash = (hash ^ c) * 0x100000001b3ULL;
+    return hash;
+  };
+  char digest[40];
+  std::snprintf(digest, sizeof digest, "%016llx%016llx", static_cast<unsigned long long>(fnv(0xcbf29ce484222325ULL)),
+                static_cast<unsigned long long>(fnv(0x84222325cbf29ce4ULL)));
+  return name.substr(0, 64) + "~" + digest;
+}
+
 }  // namespace
 
 bool JoinNamedLock(const std::string& name) {
-  std::string path = LockFolder() + "/" + name + ".lock";
+  std::string path = LockFolder() + "/" + LockFileName(name) + ".lock";
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return false;
   // Open-file-description locks belong to this descriptor, not to the process, so a second call of

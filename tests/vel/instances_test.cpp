@@ -5,6 +5,8 @@
 
 #include "child_process.h"
 #include "platform/files.h"
+#include "platform/instance_lock.h"
+#include "platform/process.h"
 #include "vel/instances.h"
 
 TEST(InstanceNameTest, PathRules) {
@@ -51,3 +53,15 @@ TEST(InstanceGuardTest, SeenFromASecondCallAndASecondProcess) {
   EXPECT_EQ(testsupport::Run(probe, {"instance"}).output, vel::MakeInstanceName(probe) + "\n01\n");
   std::filesystem::remove_all(folder);
 }
+
+// A lock name longer than a file name may be (a deep folder of non-ASCII names) still guards.
+TEST(InstanceGuardTest, LongNamesStillGuard) {
+  std::string name;
+  for (int i = 0; i < 150; ++i) name += "ü";  // 300 bytes
+  name += std::to_string(platform::CurrentProcessId());
+  EXPECT_FALSE(platform::JoinNamedLock(name));
+  EXPECT_TRUE(platform::JoinNamedLock(name));
+  // A name that differs only past the part kept in the clear is another lock.
+  EXPECT_FALSE(platform::JoinNamedLock(name + "x"));
+}
+
