@@ -8,6 +8,7 @@
 #include "installer/engine.h"
 #include "installer/install_path.h"
 #include "installer/installer_window.h"
+#include "installer/log.h"
 #include "installer/previous_install.h"
 #include "installer/state.h"
 #include "platform/canvas.h"
@@ -24,22 +25,39 @@ namespace installer {
 
 namespace {
 
-// The silent run: the five steps without a window, reported on the console.
+constexpr const char* kStepNames[] = {"Prepare", "Export", "Extract", "Write", "Verify"};
+
+// The silent run: the five steps without a window, reported on the console (and in the log, each
+// step with its time). A failure ends with the line that names its cause.
 [[noreturn]] void RunSilently() {
   ConsoleLine("(!) Installation type: silent");
   AfterFinish = TFinishAction::Close;
+  std::string cause;
   for (std::int32_t step = 1; step <= 5; ++step) {
+    const auto started = std::chrono::steady_clock::now();
+    const bool failedBefore = InstallFailed;
     try {
       if (TempFolder.empty()) TempFolder = DefaultTempFolder();
       RunInstallStep(step);
     } catch (const std::exception& e) {
-      ConsoleLine(std::string("<!> Error: ") + e.what());
+      if (cause.empty()) cause = e.what();
       InstallFailed = true;
     }
+    if (InstallFailed && cause.empty()) cause = FailureCause;
+    if (InstallFailed && !failedBefore && cause.empty())
+      cause = std::string("The ") + kStepNames[step - 1] + " step failed for \"" + InstallOptions.InstallPath + "\"";
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    LogLine(std::string("Step ") + std::to_string(step) + " " + kStepNames[step - 1] + ": " + std::to_string(ms) +
+            " ms" + (InstallFailed ? ", failed" : ""));
     // Without a folder the later steps would address the current folder: stop after the first.
-    if (step == 1 && InstallOptions.InstallPath.empty()) break;
+    if (step == 1 && InstallOptions.InstallPath.empty()) {
+      if (cause.empty()) cause = "No installation folder: give one with -installpath";
+      InstallFailed = true;
+      break;
+    }
   }
   ConsoleLine(InstallFailed ? "(!) Installation has failed" : "(!) Installation successfull");
+  if (InstallFailed) ConsoleLine("<!> Error: " + cause);
   CloseInstaller(InstallFailed ? ExitInstallFailed : ExitSuccess);
   EndProcess(InstallFailed ? ExitInstallFailed : ExitSuccess);
 }
@@ -142,6 +160,14 @@ int RunInstaller() {
       const std::string p = vel::GetParameter(i);
       if (p == "-force") ForceInstance = true;
       if (p == "-silent") silent = true;
+      // The log starts before anything it should hold can happen.
+      if (p == "-log") {
+        if (i + 1 > vel::ParamCount() || !OpenLog(vel::ParamStr(i + 1))) {
+          ConsoleLine("<!> Error: The log file cannot be written: \"" + vel::ParamStr(i + 1) + "\"");
+          return ExitBadParameter;
+        }
+        LogLine("Command line: " + vel::GetParameters());
+      }
     }
     // Two installers of this application, wherever each is, would install over one another: the
     // application's own lock stands beside the program's.

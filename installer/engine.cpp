@@ -51,8 +51,9 @@ template <typename F>
 void Guarded(F&& action) {
   try {
     action();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     InstallFailed = true;
+    if (FailureCause.empty()) FailureCause = e.what();
   }
 }
 

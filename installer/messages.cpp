@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "installer/log.h"
 #include "lux/dialogs.h"
 #include "platform/canvas.h"
 #include "platform/message_box.h"
@@ -33,6 +34,7 @@ int MessageDialog(const std::string& Title, const std::string& Text, TDialogButt
 }
 
 void ConsoleLine(const std::string& Text) {
+  LogLine(Text);
   if (vel::sysconsole::ConsoleCalled()) vel::sysconsole::QuickOutput(Text);
 }
 

@@ -24,6 +24,7 @@ vel::TProcess FoundProcess;
 std::vector<std::string> WrittenFiles;
 std::vector<std::string> WrittenBesides;
 std::vector<std::string> WrittenShortcuts;
+std::string FailureCause;
 bool RecordWritten = false;
 std::optional<std::vector<std::pair<std::string, platform::RegValue>>> EarlierRecord;
 
@@ -112,6 +113,7 @@ void ResetState() {
   WrittenFiles.clear();
   WrittenBesides.clear();
   WrittenShortcuts.clear();
+  FailureCause.clear();
   RecordWritten = false;
   EarlierRecord.reset();
 }

@@ -88,6 +88,8 @@ extern std::vector<std::string> WrittenFiles;
 extern std::vector<std::string> WrittenBesides;
 // The shortcut files this run created where there was none; an earlier installation's are not listed.
 extern std::vector<std::string> WrittenShortcuts;
+// What made the installation fail first, as its error said it (naming the file or key); empty until then.
+extern std::string FailureCause;
 // Whether this run began writing the uninstall record, and the values the record held just before,
 // when there was one: the clean-up of a failed update puts an earlier installation's record back.
 extern bool RecordWritten;

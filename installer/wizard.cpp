@@ -1,12 +1,14 @@
 // The wizard's page flow, settings checks, install timer and closing.
 #include "installer/wizard.h"
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "installer/engine.h"
+#include "installer/log.h"
 #include "installer/install_path.h"
 #include "installer/processes.h"
 #include "installer/record.h"
@@ -195,13 +197,20 @@ void TWizard::InstallTickTimer() {
 }
 
 void TWizard::RunStep(std::int32_t Step) {
+  const auto started = std::chrono::steady_clock::now();
+  auto logStep = [&](const std::string& Outcome) {
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    LogLine("Step " + std::to_string(Step) + ": " + std::to_string(ms) + " ms" + Outcome);
+  };
   try {
     RunInstallStep(Step);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // The step did not finish: the installation failed, whatever the error report says about it.
     InstallFailed = true;
+    logStep(std::string(", failed: ") + e.what());
     throw;
   }
+  if (Step <= 5) logStep(InstallFailed ? ", failed" : "");
 }
 
 void TWizard::FinishInstall() {

@@ -301,3 +301,37 @@ TEST_F(InstallTest, ALostConsoleNeverChangesTheOutcome) {
   }
 }
 #endif
+
+// -log keeps every step with its time and the cause of a failure; the console names the cause after
+// the failed line.
+TEST_F(InstallTest, TheLogAndTheCauseOfAFailure) {
+  const std::string log = platform::FromPath(root / "install.log");
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-log", log, "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  std::string text = ReadFile(platform::ToPath(log));
+  for (const char* line : {"Command line: -silent -log", "Step 1 Prepare: ", "Step 3 Extract: ", "Step 5 Verify: ",
+                           "(!) Installation successfull"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+
+  // A file where the application's "data" folder goes: the extraction fails, and says where.
+  RemoveRecord();
+  const std::string other = platform::FromPath(root / "Other");
+  fs::create_directories(platform::ToPath(other));
+  std::ofstream(platform::ToPath(other + d + "data")) << "the user's";
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-log", log, "-installpath", other});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  std::vector<std::string> lines = Lines(run.output);
+  auto failed = std::find(lines.begin(), lines.end(), "(!) Installation has failed");
+  ASSERT_NE(failed, lines.end()) << run.output;
+  ASSERT_NE(failed + 1, lines.end()) << run.output;
+  EXPECT_EQ(failed[1].rfind("<!> Error: ", 0), 0u) << run.output;
+  EXPECT_NE(failed[1].find("data"), std::string::npos) << run.output;
+  text = ReadFile(platform::ToPath(log));
+  EXPECT_NE(text.find(failed[1]), std::string::npos) << text;
+  EXPECT_NE(text.find(", failed"), std::string::npos) << text;
+
+  // A log that cannot be written is a bad parameter, before anything is installed.
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-log", other + d + "data" + d + "x.log", "-installpath", folder + "2"});
+  EXPECT_EQ(run.exitCode, 2) << run.output;
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder + "2")));
+}
