@@ -348,12 +348,13 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
   }
   out.Info("Removing " + name + " from " + platform::FromPath(folder));
 
-  // Decided before anything goes: a shortcut's target must still be there to be recognised.
+  // Decided before anything goes, while every folder a target may lie in is still there to compare.
   std::vector<std::string> shortcuts;
   for (auto [wanted, kind] : {std::pair{installation.menuShortcut, vel::TUserFolder::Programs},
                               std::pair{installation.desktopShortcut, vel::TUserFolder::Desktop}}) {
     std::string shortcut = wanted ? ShortcutFile(kind, name) : std::string();
-    if (shortcut.empty() || !fs::exists(fs::symlink_status(platform::ToPath(shortcut)))) continue;
+    std::error_code ec;
+    if (shortcut.empty() || !fs::exists(fs::symlink_status(platform::ToPath(shortcut), ec))) continue;
     // One that starts a program elsewhere is another installation's, or the user's own.
     if (LiesIn(platform::ToPath(platform::ShortcutTarget(shortcut)), folder))
       shortcuts.push_back(shortcut);
