@@ -73,6 +73,8 @@ void ReadCommandLine() {
     const std::string p = vel::GetParameter(i);
     if (p == "-ad") {
       AutoDelete = true;
+    } else if (p == "-force") {
+      ForceOverwrite = true;
     } else if (p == "-help") {
       if (console) {
         std::size_t start = 0;

@@ -1,9 +1,12 @@
 // The installation engine.
 #include "installer/engine.h"
 
+#include <algorithm>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 
+#include "installer/messages.h"
 #include "installer/record.h"
 #include "installer/state.h"
 #include "installer/zip.h"
@@ -57,9 +60,49 @@ void Guarded(F&& action) {
   }
 }
 
+// The first file in `folder` the installation would replace although no earlier installation of this
+// application wrote it; empty when there is none. The report lists what it wrote, and the uninstaller
+// removes what the report lists: a user's file replaced now would be deleted later.
+std::string FirstForeignFile(const TZipArchive& zip, const std::string& folder) {
+  namespace fs = std::filesystem;
+  const std::optional<std::vector<std::string>> listed = EarlierReportFiles(folder);
+  const fs::path root = platform::ToPath(vel::IncludeTrailingPathDelimiter(folder));
+  auto occupied = [&](const fs::path& relative) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(root / relative, ec);
+    return fs::exists(status) && !fs::is_directory(status);
+  };
+  auto listedByEarlier = [&](const fs::path& relative) {
+    return listed && std::any_of(listed->begin(), listed->end(), [&](const std::string& file) {
+             return platform::ToPath(file).lexically_normal() == relative;
+           });
+  };
+  for (const TZipEntry& entry : zip.Entries()) {
+    if (entry.IsFolder) continue;
+    const fs::path name = platform::ToPath(entry.Name).lexically_normal();
+    // A name that leaves the folder is the extraction's to refuse, with its own message.
+    if (name.empty() || name.is_absolute() || name.has_root_name() || *name.begin() == "..") continue;
+    if (occupied(name) && !listedByEarlier(name)) return platform::FromPath(root / name);
+  }
+  // The uninstaller and the report are written beside the files; an earlier report of this
+  // application vouches for both.
+  if (!listed) {
+    if (InstallOptions.EnableUninstaller && occupied(UninstallerFileName))
+      return platform::FromPath(root / UninstallerFileName);
+    if (occupied(ReportFileName)) return platform::FromPath(root / ReportFileName);
+  }
+  return {};
+}
+
 void CreateShortcutIn(vel::TUserFolder folder) {
-  std::string link = vel::IncludeTrailingPathDelimiter(vel::GetUserFolder(folder)) + AppOptions.AppName +
-                     platform::kShortcutSuffix;
+  // Where the folder cannot be known, a shortcut would land in the current folder or at a root.
+  const std::string location = vel::KnownUserFolder(folder);
+  if (location.empty()) {
+    ConsoleLine(std::string("(!) The ") + (folder == vel::TUserFolder::Desktop ? "desktop" : "Start menu") +
+                " folder is not known; no shortcut was created there");
+    return;
+  }
+  std::string link = vel::IncludeTrailingPathDelimiter(location) + AppOptions.AppName + platform::kShortcutSuffix;
   // One already there belongs to an earlier installation: replaced, but never listed for removal.
   const bool earlier = vel::FileExists(link);
   vel::CreateShortcut(ExecutablePath(AppOptions), link, AppOptions.AppFullName, "");
@@ -94,6 +137,19 @@ void RunInstallStep(std::int32_t Step) {
         break;
       }
       TZipArchive zip(archive);
+      WrittenFiles.clear();
+      if (!InstallOptions.InstallPath.empty()) {
+        if (std::string foreign = FirstForeignFile(zip, InstallOptions.InstallPath); !foreign.empty()) {
+          if (!ForceOverwrite) {
+            InstallFailed = true;
+            throw std::runtime_error("The folder \"" + InstallOptions.InstallPath + "\" already holds \"" + foreign +
+                                     "\", which no earlier installation of " + AppOptions.AppName +
+                                     " wrote. Nothing was installed; start the installer with -force to replace it.");
+          }
+          ConsoleLine("(!) -force: files no earlier installation of " + AppOptions.AppName +
+                      " wrote are replaced, the first being \"" + foreign + "\"");
+        }
+      }
       Guarded([&] {
         if (InstallOptions.InstallPath.empty()) throw std::runtime_error("No install folder");
         WrittenFiles.clear();

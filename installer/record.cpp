@@ -30,6 +30,8 @@ struct RecordRegistry {
   }
 };
 
+constexpr const char* kReportFileType = "Velnor Software Installer Report";
+
 const char* Flag(bool value) { return value ? "1" : "0"; }
 
 std::string List(bool a, bool b, bool c) {
@@ -102,7 +104,7 @@ void WriteInstallReport(const std::string& Folder) {
   auto write = [&](const char* section, const char* key, const std::string& value) {
     platform::IniWriteString(file, section, key, value);
   };
-  write("Report", "File Type", "Velnor Software Installer Report");
+  write("Report", "File Type", kReportFileType);
   write("Report", "Installer", "Velnor Software Installer");
   write("Report", "Version", InstallerVersion.ToString());
   write("Report", "Report Version", ReportVersion.ToString());
@@ -123,6 +125,22 @@ void WriteInstallReport(const std::string& Folder) {
   std::vector<std::string> lines{"Count=" + std::to_string(files.size())};
   for (std::size_t i = 0; i < files.size(); ++i) lines.push_back("File" + std::to_string(i + 1) + "=" + files[i]);
   platform::IniWriteSection(file, FilesSection, lines);
+}
+
+std::optional<std::vector<std::string>> EarlierReportFiles(const std::string& Folder) {
+  const std::string report = vel::IncludeTrailingPathDelimiter(Folder) + ReportFileName;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(platform::ToPath(report), ec)) return std::nullopt;
+  if (platform::IniReadString(report, "Report", "File Type") != kReportFileType ||
+      platform::IniReadString(report, "Application", "Name") != AppOptions.AppName)
+    return std::nullopt;
+  std::vector<std::string> files;
+  std::optional<std::int32_t> count = vel::TryStrToInt(platform::IniReadString(report, FilesSection, "Count"));
+  for (std::int32_t i = 1; count && i <= *count; ++i) {
+    std::string file = platform::IniReadString(report, FilesSection, "File" + std::to_string(i));
+    if (!file.empty()) files.push_back(std::move(file));
+  }
+  return files;
 }
 
 void DeleteRegistryRecord() {

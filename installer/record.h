@@ -2,7 +2,9 @@
 // report beside the application, the uninstaller's contract.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace installer {
 
@@ -15,6 +17,9 @@ inline constexpr const char* FilesSection = "Files";
 void WriteRegistryRecord();
 void WriteInstallReport(const std::string& Folder);
 void DeleteRegistryRecord();
+// What the report of an earlier installation of this application in `Folder` lists as written, or
+// nothing when the folder holds no such report (none, or another program's).
+std::optional<std::vector<std::string>> EarlierReportFiles(const std::string& Folder);
 // The clean-up after a failed installation: removes the record when this run made it, puts back the
 // values of an earlier installation's record when this run rewrote it, and leaves a record this run
 // never touched.

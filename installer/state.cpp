@@ -11,6 +11,7 @@ TInstallOptions InstallOptions;
 TPreviousInstall PreviousInstall;
 bool IsElevated = false;
 bool ForceInstance = false;
+bool ForceOverwrite = false;
 bool AutoDelete = false;
 TFinishAction AfterFinish = TFinishAction::None;
 TPage StartPage = 2;
@@ -101,7 +102,7 @@ void ResetState() {
   AppOptions = {};
   InstallOptions = {};
   PreviousInstall = {};
-  IsElevated = ForceInstance = AutoDelete = InstallFailed = false;
+  IsElevated = ForceInstance = ForceOverwrite = AutoDelete = InstallFailed = false;
   AfterFinish = TFinishAction::None;
   StartPage = 2;
   CurrentPage = 0;

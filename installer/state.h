@@ -69,6 +69,9 @@ extern TInstallOptions InstallOptions;
 extern TPreviousInstall PreviousInstall;
 extern bool IsElevated;
 extern bool ForceInstance;
+// "-force" was among the parameters: the extraction may replace files no earlier installation of this
+// application wrote.
+extern bool ForceOverwrite;
 extern bool AutoDelete;
 extern TFinishAction AfterFinish;
 extern TPage StartPage;

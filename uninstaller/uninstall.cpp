@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "installer/descriptor.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -22,6 +23,7 @@
 #include "vel/console.h"
 #include "vel/files.h"
 #include "vel/message.h"
+#include "vel/registry.h"
 #include "vel/text.h"
 
 namespace uninstaller {
@@ -34,6 +36,7 @@ constexpr std::string_view kFileType = "Velnor Software Installer Report";
 constexpr std::array<std::string_view, 1> kReportVersions{"1.0.0"};
 constexpr std::string_view kRecordParent = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr std::string_view kDefaultTitle = "Uninstall";
+constexpr std::string_view kAppName = installer::descriptor::AppName;
 
 // What the report says the installation is, after every check.
 struct Installation {
@@ -98,6 +101,22 @@ fs::path WithoutTrailingDelimiter(const fs::path& path) {
   return normal.has_filename() || !normal.has_relative_path() ? normal : normal.parent_path();
 }
 
+// Whether `path` names `folder`; the system decides, so that letter case and links count as it counts them.
+bool IsThisFolder(const std::string& path, const fs::path& folder) {
+  std::error_code ec;
+  return !path.empty() && fs::equivalent(platform::ToPath(path), folder, ec) && !ec;
+}
+
+// Whether `file` lies somewhere below `folder`; the file itself may be gone already.
+bool LiesIn(const fs::path& file, const fs::path& folder) {
+  if (!file.is_absolute()) return false;
+  for (fs::path up = file.lexically_normal().parent_path(); up.has_relative_path(); up = up.parent_path()) {
+    std::error_code ec;
+    if (fs::equivalent(up, folder, ec) && !ec) return true;
+  }
+  return false;
+}
+
 std::size_t Depth(const fs::path& path) {
   return static_cast<std::size_t>(std::distance(path.begin(), path.end()));
 }
@@ -125,10 +144,13 @@ class ReportReader {
     result.name = Value("Application", "Name");
     if (result.name.empty()) throw Invalid("\"Name\" is missing");
     if (!UsableAsFileName(result.name)) throw Invalid("the \"Name\" " + Quoted(result.name) + " cannot be a file name");
+    // The name picks the record and the shortcuts to remove: only this application's own.
+    if (!vel::SameText(result.name, kAppName))
+      throw Invalid("the \"Name\" " + Quoted(result.name) + " is not " + Quoted(kAppName));
     CheckInstallPath(Value("Application", "Install Path"));
     result.menuShortcut = Flag("Shortcut-Menu");
     result.desktopShortcut = Flag("Shortcut-Desktop");
-    result.recordName = RecordName(Value("Installation", "Registry Record"));
+    result.recordName = RecordName(Value("Installation", "Registry Record"), result.name);
     result.hiveName = Value("Installation", "Registry HIVE");
     if (result.hiveName == "HKEY_CURRENT_USER")
       result.hive = platform::kRootCurrentUser;
@@ -165,12 +187,15 @@ class ReportReader {
                     Quoted(platform::FromPath(folder_)));
   }
 
-  // Only a key in the system's list of installed programs may be removed, never its parent.
-  std::string RecordName(const std::string& record) const {
+  // Only a key in the system's list of installed programs may be removed, never its parent, and only
+  // the application's own.
+  std::string RecordName(const std::string& record, const std::string& name) const {
     std::string prefix = std::string(kRecordParent) + "\\";
     if (!record.starts_with(prefix) || record.size() == prefix.size() ||
         record.find('\\', prefix.size()) != std::string::npos)
       throw Invalid("the \"Registry Record\" " + Quoted(record) + " is not one key below " + Quoted(prefix));
+    if (!vel::SameText(record.substr(prefix.size()), name))
+      throw Invalid("the \"Registry Record\" " + Quoted(record) + " is not " + Quoted(prefix + name));
     return record.substr(prefix.size());
   }
 
@@ -261,6 +286,18 @@ class Removal {
       // Asked first with read access, so that a missing record needs no rights at all.
       platform::RegistryKey reader(installation.hive, platform::kKeyRead | platform::kKeyWow64_64);
       if (!reader.OpenKey(kRecordParent, false) || !reader.KeyExists(installation.recordName)) return;
+      // A later installation into another folder took the record over: it is that one's now.
+      vel::TWinRegistry values;
+      values.SetErrorKind(vel::TRegistryErrorKind::Disabled);
+      values.SetRegistryMode(vel::TRegistryMode::Windows64);
+      const std::string location = values.GetStringValue(where, "InstallLocation");
+      if (!IsThisFolder(location, installation.folder)) {
+        out_.Info("The registry record " + Quoted(where) +
+                  (location.empty() ? std::string(" names no install folder")
+                                    : " belongs to the installation in " + Quoted(location)) +
+                  "; it stays.");
+        return;
+      }
       // Full access: the accessor then takes the key down with any subkeys it has gained.
       platform::RegistryKey writer(installation.hive, platform::kKeyAllAccess | platform::kKeyWow64_64);
       if (!writer.OpenKey(kRecordParent, false) || !writer.DeleteKey(installation.recordName))
@@ -276,7 +313,7 @@ class Removal {
 };
 
 std::string ShortcutFile(vel::TUserFolder folder, const std::string& name) {
-  std::string location = vel::GetUserFolder(folder);
+  std::string location = vel::KnownUserFolder(folder);
   if (location.empty()) return {};
   return vel::IncludeTrailingPathDelimiter(location) + name + platform::kShortcutSuffix;
 }
@@ -311,6 +348,21 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
   }
   out.Info("Removing " + name + " from " + platform::FromPath(folder));
 
+  // Decided before anything goes, while every folder a target may lie in is still there to compare.
+  std::vector<std::string> shortcuts;
+  for (auto [wanted, kind] : {std::pair{installation.menuShortcut, vel::TUserFolder::Programs},
+                              std::pair{installation.desktopShortcut, vel::TUserFolder::Desktop}}) {
+    std::string shortcut = wanted ? ShortcutFile(kind, name) : std::string();
+    std::error_code ec;
+    if (shortcut.empty() || !fs::exists(fs::symlink_status(platform::ToPath(shortcut), ec))) continue;
+    // One that starts a program elsewhere is another installation's, or the user's own.
+    if (LiesIn(platform::ToPath(platform::ShortcutTarget(shortcut)), folder))
+      shortcuts.push_back(shortcut);
+    else
+      out.Info("The shortcut " + Quoted(shortcut) + " starts a program outside " +
+               Quoted(platform::FromPath(folder)) + "; it stays.");
+  }
+
   Removal removal(out);
   std::set<fs::path> folders;
   for (const fs::path& file : installation.files) {
@@ -320,11 +372,7 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
     if (removal.File(folder / file)) folders.insert(file.has_filename() ? file : file.parent_path());
     for (fs::path up = file.parent_path(); !up.empty(); up = up.parent_path()) folders.insert(up);
   }
-  for (auto [wanted, kind] : {std::pair{installation.menuShortcut, vel::TUserFolder::Programs},
-                              std::pair{installation.desktopShortcut, vel::TUserFolder::Desktop}}) {
-    std::string shortcut = wanted ? ShortcutFile(kind, name) : std::string();
-    if (!shortcut.empty()) removal.File(platform::ToPath(shortcut));
-  }
+  for (const std::string& shortcut : shortcuts) removal.File(platform::ToPath(shortcut));
   removal.Record(installation);
 
   const fs::path uninstaller = folder / kUninstallerFileName;

@@ -1,6 +1,7 @@
 // Known folders and path expansion.
 #include "vel/files.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include "platform/environment.h"
@@ -154,6 +155,15 @@ std::string GetUserFolder(TUserFolder Folder) {
   if (Folder == TUserFolder::Profile) return ExpandPath("%USERPROFILE%");
   TWinRegistry registry;
   return ExpandPath(registry.GetStringValue(kUserShellFolders, UserFolderValueName(Folder)));
+}
+
+std::string KnownUserFolder(TUserFolder Folder) {
+  std::string folder = GetUserFolder(Folder);
+  const std::size_t open = folder.find('%');
+  if (folder.empty() || (open != std::string::npos && folder.find('%', open + 1) != std::string::npos)) return {};
+  const std::filesystem::path path = platform::ToPath(folder).lexically_normal();
+  if (!path.is_absolute() || !path.has_relative_path()) return {};
+  return folder;
 }
 
 std::int64_t FolderSize(std::string_view Path) {

@@ -43,6 +43,10 @@ std::string CurrentUserName();
 std::string AppDataFolder(std::string_view Name, bool AddPublisherFolder, bool CreateFolders,
                           TAppDataKind Kind = TAppDataKind::Local);
 std::string GetUserFolder(TUserFolder Folder);
+// GetUserFolder when it names a real place to put files; empty when the folder cannot be known
+// (a damaged store or an unset variable leaves an empty, relative or unexpanded answer) or when it
+// is a file-system root, which is never a user's folder.
+std::string KnownUserFolder(TUserFolder Folder);
 std::int64_t FolderSize(std::string_view Path);
 
 std::string IncludeTrailingPathDelimiter(std::string_view path);

@@ -2,7 +2,9 @@
 // typed values and key copies over the seam's registry accessor.
 #include "vel/registry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "platform/registry.h"
@@ -139,6 +141,24 @@ void CopyTree(platform::RegRoot root, std::uint32_t access, const std::string& f
     if (SameText(subPath, top)) continue;
     CopyTree(root, access, subPath, JoinPath(to, sub), top);
   }
+}
+
+// Whether `key` is `base` itself or lies below it; registry names ignore letter case and empty
+// segments (doubled or outer "\\") name nothing.
+bool IsSameOrBelow(std::string_view key, std::string_view base) {
+  auto segments = [](std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = path.find('\\', start);
+      if (end == std::string_view::npos) end = path.size();
+      if (end > start) parts.push_back(UpperCase(path.substr(start, end - start)));
+      start = end + 1;
+    }
+    return parts;
+  };
+  std::vector<std::string> k = segments(key), b = segments(base);
+  return k.size() >= b.size() && std::equal(b.begin(), b.end(), k.begin());
 }
 
 // Moves or copies the subkey `oldName` of the accessor's current key to `newName` beside it, only when
@@ -340,6 +360,9 @@ bool TWinRegistry::CopyKeyTree(const Location& from, std::string_view newLocatio
   return Guard(TRegistryError::AccessDenied, false, [&] {
     std::string source = TrimDelims(JoinPath(from.parent, from.segment));
     std::string destination = TrimDelims(newLocation);
+    // Deleting the source would take the fresh copy with it: everything would be lost.
+    if (alsoDelete && IsSameOrBelow(destination, source))
+      throw std::runtime_error("A key cannot be moved onto itself or into its own subkeys");
     {
       RegistryKey target(parent.Root(), parent.Access());
       target.OpenKey(destination, true);

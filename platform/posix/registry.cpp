@@ -182,6 +182,8 @@ std::vector<std::pair<std::string, std::string>> LiveFolderValues() {
   std::string data = XdgBase("XDG_DATA_HOME", "/.local/share");
   std::map<std::string, std::string> dirs = ReadUserDirs(config, home);
   auto dir = [&](const char* key, const char* fallback) {
+    // A folder the session itself was given overrides the file, as the XDG tools read them.
+    if (std::string own = UserDirValue(Env(key), home); !own.empty()) return own;
     auto found = dirs.find(key);
     return found != dirs.end() ? found->second : home + "/" + fallback;
   };

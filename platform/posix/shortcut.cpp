@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/command_line.h"
 #include "platform/files.h"
@@ -43,7 +44,51 @@ std::string EscapeValue(const std::string& value) {
   return out;
 }
 
+// The first argument of an Exec value whose desktop-entry escapes are already undone.
+std::string FirstExecArgument(std::string_view exec) {
+  std::string arg;
+  if (!exec.empty() && exec.front() == '"') {
+    for (std::size_t i = 1; i < exec.size(); ++i) {
+      if (exec[i] == '"') return arg;
+      if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
+      arg += exec[i];
+    }
+    return {};  // no closing quote
+  }
+  return std::string(exec.substr(0, exec.find_first_of(" \t")));
+}
+
+std::string UnescapeValue(std::string_view value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      out += value[i];
+      continue;
+    }
+    switch (value[++i]) {
+      case 's': out += ' '; break;
+      case 'n': out += '\n'; break;
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      default: out += value[i]; break;
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string ShortcutTarget(const std::string& linkFile) {
+  std::ifstream in(ToPath(linkFile), std::ios::binary);
+  std::string line;
+  bool entry = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.front() == '[') entry = line == "[Desktop Entry]";
+    if (entry && line.starts_with("Exec=")) return FirstExecArgument(UnescapeValue(std::string_view(line).substr(5)));
+  }
+  return {};
+}
 
 void CreateShortcut(const std::string& target, const std::string& linkFile,
                     const std::string& description, const std::string& arguments) {

@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <system_error>
@@ -50,6 +51,23 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
     ComPtr<IPersistFile> file(rawFile);
     file->Save(Wide(linkFile).c_str(), TRUE);
   }
+}
+
+std::string ShortcutTarget(const std::string& linkFile) {
+  ComScope com;
+  IShellLinkW* rawLink = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&rawLink))))
+    return {};
+  ComPtr<IShellLinkW> link(rawLink);
+  IPersistFile* rawFile = nullptr;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)))) return {};
+  ComPtr<IPersistFile> file(rawFile);
+  if (FAILED(file->Load(Wide(linkFile).c_str(), STGM_READ))) return {};
+  wchar_t path[MAX_PATH * 4] = {};
+  // The path as stored: resolving it could search the disk for a moved target.
+  if (link->GetPath(path, static_cast<int>(std::size(path)), nullptr, SLGP_RAWPATH) != S_OK) return {};
+  return Narrow(path);
 }
 
 }  // namespace platform

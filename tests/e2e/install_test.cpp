@@ -170,6 +170,56 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_EQ(ReadFile(platform::ToPath(folder + d + "my notes.txt")), "mine");
 }
 
+// A folder that already holds files of the application's names, written by no earlier installation:
+// they are the user's, and the uninstaller would later delete what the installation replaced.
+TEST_F(InstallTest, RefusesToReplaceTheUsersFilesUnlessForced) {
+  const fs::path readme = platform::ToPath(folder + d + "README.txt");
+  fs::create_directories(readme.parent_path());
+  std::ofstream(readme) << "mine";
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "<!> Error: The folder \"" + folder + "\" already holds \"" + folder + d +
+                                      "README.txt\", which no earlier installation of Quarrow Studio wrote. Nothing "
+                                      "was installed; start the installer with -force to replace it."))
+      << run.output;
+  EXPECT_TRUE(HasLine(run.output, "(!) Installation has failed"));
+  EXPECT_EQ(ReadFile(readme), "mine");
+  std::vector<fs::path> left;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(platform::ToPath(folder))) left.push_back(e.path());
+  EXPECT_EQ(left, std::vector<fs::path>{readme});
+  EXPECT_FALSE(vel::TWinRegistry().KeyExists("HKEY_CURRENT_USER\\" + kRecord));
+  EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
+
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-force", "-installpath", folder});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "(!) -force: files no earlier installation of Quarrow Studio wrote are replaced, "
+                                  "the first being \"" + folder + d + "README.txt\""))
+      << run.output;
+  EXPECT_EQ(ReadFile(readme), ReadFile(fs::path(PAYLOAD_DIR) / "README.txt"));
+}
+
+// Installed again into another folder, the application's record and shortcuts belong to the second
+// folder: the first folder's uninstaller removes its own files and leaves them.
+TEST_F(InstallTest, TheFirstFoldersUninstallerLeavesTheSecondInstallation) {
+  const std::string second = platform::FromPath(root / "Second");
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", second});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+
+  testsupport::RunResult removal = testsupport::Run(folder + d + "Uninstall.exe", {"-silent"});
+  EXPECT_EQ(removal.exitCode, 0) << removal.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(platform::ToPath(folder)); }));
+  vel::TWinRegistry reg;
+  EXPECT_EQ(reg.GetStringValue("HKEY_CURRENT_USER\\" + kRecord, "InstallLocation"), second);
+  for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop}) {
+    const std::string link = testsupport::ShortcutPath(f);
+    EXPECT_TRUE(fs::exists(platform::ToPath(link))) << link;
+    EXPECT_EQ(platform::ShortcutTarget(link), second + d + "QuarrowStudio.exe");
+  }
+  EXPECT_TRUE(fs::is_regular_file(platform::ToPath(second + d + "QuarrowStudio.exe")));
+}
+
 TEST_F(InstallTest, SwitchesThatEndTheRun) {
   const std::string missing = platform::FromPath(root / "no such folder" / "app");
   struct Case {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
 
 #include "child_process.h"
 #include "install_traces.h"
@@ -51,6 +54,49 @@ class EngineTest : public testing::Test {
 
   fs::path root;
   vel::TWinRegistry reg;
+};
+
+// Every file below `folder` with its content.
+std::map<fs::path, std::string> Snapshot(const fs::path& folder) {
+  std::map<fs::path, std::string> files;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!it->is_regular_file()) continue;
+    std::ifstream in(it->path(), std::ios::binary);
+    files[it->path()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  fs::create_directories(platform::ToPath(path).parent_path());
+  std::ofstream(platform::ToPath(path), std::ios::binary) << text;
+}
+
+// Puts a value into the user's shell folder record for one test and restores what was there.
+class ShellFolderOverride {
+ public:
+  ShellFolderOverride(std::string name, const std::string& text) : name_(std::move(name)) {
+    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
+    key.OpenKey(kKey, true);
+    saved_ = key.ReadValue(name_);
+    vel::TWinRegistry reg;
+    reg.WriteValue("HKEY_CURRENT_USER\\" + std::string(kKey), name_, text);
+  }
+  ~ShellFolderOverride() {
+    platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
+    key.OpenKey(kKey, true);
+    if (saved_)
+      key.WriteValue(name_, *saved_);
+    else
+      key.DeleteValue(name_);
+  }
+
+ private:
+  static constexpr const char* kKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  std::string name_;
+  std::optional<platform::RegValue> saved_;
 };
 
 }  // namespace
@@ -103,6 +149,121 @@ TEST_F(EngineTest, ExtractingOverAnInstallationReplacesItsFilesAndKeepsOthers) {
   EXPECT_TRUE(Exists(App("mine.txt")));
   // The user's file is no file of the installation.
   EXPECT_EQ(platform::IniReadString(App("InstallReport.ini"), "Files", "Count"), "23");
+}
+
+// A file of the same name that no earlier installation of the application wrote is the user's (or
+// another program's): replaced now, the uninstaller would later delete it.
+TEST_F(EngineTest, RefusesToReplaceFilesNoEarlierInstallationWrote) {
+  const std::string app = InstallOptions.InstallPath;
+  auto report = [&](const std::string& type, const std::string& name, const std::string& file) {
+    WriteText(App("InstallReport.ini"), "[Report]\nFile Type=" + type + "\n[Application]\nName=" + name +
+                                            "\n[Files]\nCount=1\nFile1=" + file + "\n");
+  };
+  const std::string ours = "Velnor Software Installer Report";
+  struct Case {
+    std::string what;
+    std::function<void()> arrange;
+    std::string first;  // the file the error names
+  };
+  const std::vector<Case> cases = {
+      {"a file of the user's", [&] { WriteText(App("README.txt"), "mine"); }, App("README.txt")},
+      {"a file our report does not list",
+       [&] {
+         report(ours, "Quarrow Studio", "QuarrowStudio.exe");
+         WriteText(App("QuarrowStudio.exe"), "ours");
+         WriteText(App("README.txt"), "mine");
+       },
+       App("README.txt")},
+      {"a file another program's report lists",
+       [&] {
+         report(ours, "Other App", "README.txt");
+         WriteText(App("README.txt"), "other's");
+       },
+       App("README.txt")},
+      {"a report that is no installer's",
+       [&] {
+         report("Notes", "Quarrow Studio", "README.txt");
+         WriteText(App("README.txt"), "other's");
+       },
+       App("README.txt")},
+      {"another program's uninstaller", [&] { WriteText(App("Uninstall.exe"), "other's"); }, App("Uninstall.exe")},
+      {"another program's report alone", [&] { report(ours, "Other App", "other.exe"); }, App("InstallReport.ini")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Clean();
+    ResetState();
+    SetDefaults();
+    InstallOptions.InstallPath = app;
+    TempFolder = platform::FromPath(root / "temp") + d;
+    fs::remove_all(platform::ToPath(app));
+    c.arrange();
+    const std::map<fs::path, std::string> before = Snapshot(platform::ToPath(app));
+
+    RunInstallStep(1);
+    RunInstallStep(2);
+    try {
+      RunInstallStep(3);
+      ADD_FAILURE() << "the extraction went ahead";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "The folder \"" + app + "\" already holds \"" + c.first +
+                                           "\", which no earlier installation of Quarrow Studio wrote. Nothing was "
+                                           "installed; start the installer with -force to replace it.");
+    }
+    EXPECT_TRUE(InstallFailed);
+    RunInstallStep(4);
+    RunInstallStep(5);
+    EXPECT_TRUE(WrittenFiles.empty());
+    EXPECT_TRUE(Snapshot(platform::ToPath(app)) == before) << "the folder changed";
+    EXPECT_FALSE(reg.KeyExists(kRecord));
+    EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+    EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
+  }
+}
+
+TEST_F(EngineTest, ForceReplacesTheUsersFiles) {
+  WriteText(App("README.txt"), "mine");
+  ForceOverwrite = true;
+  RunSteps();
+  EXPECT_FALSE(InstallFailed);
+  std::ifstream readme(platform::ToPath(App("README.txt")));
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(readme), {}), "mine");
+  EXPECT_TRUE(Exists(App("InstallReport.ini")));
+}
+
+// A damaged store or an unset variable leaves the desktop folder unknown: a shortcut must not land at
+// the root of the file system or in whatever folder happens to be current.
+TEST_F(EngineTest, NoShortcutWhereTheFolderIsUnknown) {
+  const fs::path previous = fs::current_path();
+  const fs::path current = root / "current";
+  fs::create_directories(current);
+  fs::current_path(current);
+  const fs::path atRoot = current.root_path() / platform::ToPath(std::string("Quarrow Studio") + platform::kShortcutSuffix);
+  const bool wasAtRoot = fs::exists(atRoot);
+  const std::string app = InstallOptions.InstallPath;
+  for (const std::string& stored : {std::string(), platform::FromPath(current.root_path()),
+                                     "%VEL_UNSET_FOLDER%" + d + "Desktop", std::string("Desktop")}) {
+    SCOPED_TRACE("Desktop = \"" + stored + "\"");
+    Clean();
+    ResetState();
+    SetDefaults();
+    InstallOptions.InstallPath = app;
+    TempFolder = platform::FromPath(root / "temp") + d;
+    fs::remove_all(platform::ToPath(app));
+    {
+      ShellFolderOverride desktop("Desktop", stored);
+      RunSteps();
+    }
+    EXPECT_FALSE(InstallFailed);
+    EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+    EXPECT_TRUE(Snapshot(current).empty());
+    if (!wasAtRoot) {
+      EXPECT_FALSE(fs::exists(atRoot));
+    }
+  }
+  fs::current_path(previous);
+  std::error_code ec;
+  if (!wasAtRoot) fs::remove(atRoot, ec);
 }
 
 TEST_F(EngineTest, AFailedInstallationIsNeverPublished) {

@@ -593,6 +593,29 @@ TEST_F(WizardTest, AFailedStepShowsTheErrorPageAfterOneMoreStep) {
   }
 }
 
+// A folder that holds a file of the user's with one of the application's names: the extraction
+// refuses before anything is written, the error report names the file, and the error page follows.
+TEST_F(WizardTest, AFolderWithTheUsersFilesEndsOnTheErrorPage) {
+  fs::create_directories(P(folder));
+  std::ofstream(P(folder + d + "README.txt")) << "mine";
+  StartInstalling(window, folder);
+  std::string error;
+  for (int tick = 1; tick <= 4 && CurrentPage == 7; ++tick) {
+    try {
+      window.Wizard.InstallTickTimer();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+  }
+  ExpectPage(9);
+  EXPECT_TRUE(InstallFailed);
+  EXPECT_EQ(error.rfind("The folder \"" + folder + "\" already holds \"" + folder + d + "README.txt\"", 0), 0u) << error;
+  EXPECT_EQ(ReadFile(P(folder + d + "README.txt")), "mine");
+  EXPECT_FALSE(Exists(P(folder + d + "QuarrowStudio.exe")));
+  EXPECT_FALSE(Exists(P(folder + d + "Uninstall.exe")));
+  EXPECT_FALSE(RecordExists());
+}
+
 TEST_F(WizardTest, AfterFinishClosesOrStartsTheApplicationWhateverTheOutcome) {
   const std::string probe = testsupport::HelperProgram("start-probe");
   struct TCase {

@@ -38,3 +38,17 @@ TEST(ShortcutTest, ADesktopEntryThatStartsTheTarget) {
   EXPECT_NE(second.str().find("Exec=/usr/bin/true\n"), std::string::npos);
   EXPECT_EQ(second.str().find("Comment="), std::string::npos);
 }
+
+// The uninstaller tells its own shortcuts by their target, whatever characters the folder holds.
+TEST(ShortcutTest, TheTargetReadsBack) {
+  std::string folder = testsupport::MakeTempFolder();
+  std::string link = folder + "/Quarrow Studio.desktop";
+  for (const std::string target : {"/opt/q/QuarrowStudio.exe", "/opt/Quarrow Studio/Quarrow \"$HOME\" `x` \\ 100%.exe",
+                                   "/opt/tab\there/q.exe"}) {
+    platform::CreateShortcut(target, link, "Quarrow Studio Suite", "-open \"My File.qsd\"");
+    EXPECT_EQ(platform::ShortcutTarget(link), target);
+  }
+  std::ofstream(link) << "[Other]\nExec=/opt/q/QuarrowStudio.exe\n";
+  EXPECT_EQ(platform::ShortcutTarget(link), "");
+  EXPECT_EQ(platform::ShortcutTarget(folder + "/missing.desktop"), "");
+}

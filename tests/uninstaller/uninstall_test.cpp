@@ -65,11 +65,15 @@ class UninstallTest : public testing::Test {
     // A subkey the record gained: the record goes as a whole tree.
     ASSERT_TRUE(registry_.CreateKey(kRecordSubkey));
     registry_.WriteStringValue(kRecordLocation, "DisplayName", kName);
+    registry_.WriteStringValue(kRecordLocation, "InstallLocation", FromPath(folder_));
     ASSERT_TRUE(registry_.KeyExists(kRecordSubkey));
     menuShortcut_ = Shortcut(vel::TUserFolder::Programs);
     desktopShortcut_ = Shortcut(vel::TUserFolder::Desktop);
-    WriteFile(menuShortcut_);
-    WriteFile(desktopShortcut_);
+    for (const fs::path& link : {menuShortcut_, desktopShortcut_}) {
+      fs::create_directories(link.parent_path());
+      platform::CreateShortcut(FromPath(folder_ / "Quarrow.exe"), FromPath(link), kName, "");
+      ASSERT_TRUE(fs::exists(link));
+    }
     console_ = vel::sysconsole::ConsoleCalled();
   }
 
@@ -242,6 +246,11 @@ TEST_F(UninstallTest, RefusesABadReportAndRemovesNothing) {
        "the \"Registry Record\" \"" + kRecord + "\\Extra\" is not one key below \"" + below + "\""},
       {[&] { Set("Installation", "Registry Record", std::string("SOFTWARE\\") + kName); },
        "the \"Registry Record\" \"SOFTWARE\\Quarrow Studio\" is not one key below \"" + below + "\""},
+      {[&] { Set("Application", "Name", "Other App"); }, "the \"Name\" \"Other App\" is not \"Quarrow Studio\""},
+      {[&] { Set("Installation", "Registry Record", below + "Other App"); },
+       "the \"Registry Record\" \"" + below + "Other App\" is not \"" + kRecord + "\""},
+      {[&] { Set("Installation", "Registry Record", below + ".."); },
+       "the \"Registry Record\" \"" + below + "..\" is not \"" + kRecord + "\""},
       {[&] { Set("Installation", "Registry HIVE", "HKEY_CLASSES_ROOT"); },
        "the \"Registry HIVE\" \"HKEY_CLASSES_ROOT\" is not known"},
       {[&] { Erase("Count"); }, "the section [Files] has no \"Count\""},
@@ -272,6 +281,38 @@ TEST_F(UninstallTest, RefusesABadReportAndRemovesNothing) {
     EXPECT_TRUE(fs::exists(ReportFile()));
     EXPECT_TRUE(fs::exists(root_ / "outside.txt"));
   }
+}
+
+// After a second installation into another folder, the record and the shortcuts are that one's: the
+// first folder's uninstaller removes its own files and leaves them.
+TEST_F(UninstallTest, KeepsTheRecordAndShortcutsOfAnInstallationElsewhere) {
+  const fs::path other = root_ / "Other";
+  WriteFile(other / "Quarrow.exe");
+  for (const fs::path& link : {menuShortcut_, desktopShortcut_})
+    platform::CreateShortcut(FromPath(other / "Quarrow.exe"), FromPath(link), kName, "");
+  registry_.WriteStringValue(kRecordLocation, "InstallLocation", FromPath(other));
+
+  EXPECT_EQ(uninstaller::RunUninstall(Folder(), true), uninstaller::kExitRemoved);
+  EXPECT_FALSE(fs::exists(folder_));
+  EXPECT_TRUE(fs::exists(menuShortcut_));
+  EXPECT_TRUE(fs::exists(desktopShortcut_));
+  EXPECT_EQ(registry_.GetStringValue(kRecordLocation, "InstallLocation"), FromPath(other));
+  EXPECT_TRUE(registry_.KeyExists(kRecordSubkey));
+  EXPECT_TRUE(fs::exists(other / "Quarrow.exe"));
+}
+
+// Files of the shortcuts' names that do not start this installation's program, and a record that
+// names no folder, are not this installation's either.
+TEST_F(UninstallTest, KeepsWhatDoesNotPointHere) {
+  WriteFile(menuShortcut_);  // no shortcut at all: the user's own file
+  platform::CreateShortcut(FromPath(root_ / "elsewhere.exe"), FromPath(desktopShortcut_), kName, "");
+  registry_.DeleteValue(kRecordLocation, "InstallLocation");
+
+  EXPECT_EQ(uninstaller::RunUninstall(Folder(), true), uninstaller::kExitRemoved);
+  EXPECT_FALSE(fs::exists(folder_));
+  EXPECT_TRUE(fs::exists(menuShortcut_));
+  EXPECT_TRUE(fs::exists(desktopShortcut_));
+  EXPECT_TRUE(RecordExists());
 }
 
 TEST_F(UninstallTest, RefusesAFileEntryThatLeadsOutThroughALink) {

@@ -111,6 +111,57 @@ TEST_F(FilesTest, UserFoldersFromTheShellFolderRecord) {
     reg.WriteValue(key, "My Music", saved);
 }
 
+// An answer that names no real folder (a damaged store, an unset variable) is no folder at all:
+// whatever is put there would land at a root or in the current folder.
+TEST_F(FilesTest, KnownUserFolderOnlyForARealFolder) {
+  const std::string key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::string root = platform::FromPath(std::filesystem::current_path().root_path());
+  TWinRegistry reg;
+  const std::string saved = reg.GetStringValue(key, "My Music");
+  ASSERT_TRUE(reg.CreateKey(key));
+  const struct {
+    std::string stored, known;
+  } cases[] = {
+      {"", ""},
+      {root, ""},
+      {"%VEL_UNSET_FOLDER%" + d + "Music", ""},
+      {"Music", ""},
+      {root + "Music" + d + "..", ""},
+      {root + "Music", root + "Music"},
+      {root + "%VELA%" + d + "Music", root + "alpha" + d + "Music"},
+  };
+  for (const auto& c : cases) {
+    reg.WriteValue(key, "My Music", c.stored);
+    EXPECT_EQ(KnownUserFolder(TUserFolder::MyMusic), c.known) << "stored: " << c.stored;
+  }
+  if (saved.empty())
+    reg.DeleteValue(key, "My Music");
+  else
+    reg.WriteValue(key, "My Music", saved);
+}
+
+// The XDG tools let the session's own variable win over user-dirs.dirs.
+TEST_F(FilesTest, XdgFolderFromTheEnvironmentFirst) {
+  if (PathDelim == '\\') GTEST_SKIP() << "the XDG folders are the Linux build's";
+  const std::filesystem::path home = testsupport::MakeTempFolder();
+  const std::string config = platform::GetEnv("XDG_CONFIG_HOME");
+  ASSERT_FALSE(config.empty());
+  const std::filesystem::path dirs = platform::ToPath(config) / "user-dirs.dirs";
+  std::error_code ec;
+  std::filesystem::rename(dirs, home / "saved-user-dirs", ec);
+  std::ofstream(dirs) << "XDG_DESKTOP_DIR=\"" << platform::FromPath(home / "FromFile") << "\"\n";
+  EXPECT_EQ(GetUserFolder(TUserFolder::Desktop), platform::FromPath(home / "FromFile"));
+  platform::SetEnv("XDG_DESKTOP_DIR", platform::FromPath(home / "FromEnvironment"));
+  EXPECT_EQ(GetUserFolder(TUserFolder::Desktop), platform::FromPath(home / "FromEnvironment"));
+  // A relative one is invalid by the XDG rules and counts as unset.
+  platform::SetEnv("XDG_DESKTOP_DIR", "Relative");
+  EXPECT_EQ(GetUserFolder(TUserFolder::Desktop), platform::FromPath(home / "FromFile"));
+  platform::SetEnv("XDG_DESKTOP_DIR", "");
+  std::filesystem::remove(dirs);
+  if (std::filesystem::exists(home / "saved-user-dirs")) std::filesystem::rename(home / "saved-user-dirs", dirs);
+  std::filesystem::remove_all(home);
+}
+
 TEST(FolderSizeTest, AddsEveryFileBelowTheFolder) {
   std::filesystem::path root = testsupport::MakeTempFolder();
   EXPECT_EQ(FolderSize(platform::FromPath(root)), 0);

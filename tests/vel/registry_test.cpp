@@ -289,6 +289,34 @@ TEST_F(RegistryTest, CloneRenameMoveAndCopyCarryTheWholeTree) {
   EXPECT_TRUE(errors.empty());
 }
 
+// Moving a key onto itself or below itself would copy it, then delete the source and the copy with it.
+TEST_F(RegistryTest, MoveIntoItselfRefusesAndKeepsTheKey) {
+  ASSERT_TRUE(reg.CreateKey(At("Home\\Sub")));
+  reg.WriteStringValue(At("Home"), "Top", "t");
+  reg.WriteIntValue(At("Home\\Sub"), "Deep", 7);
+  const char* targets[] = {
+      "Software\\VelTests\\Home",
+      "software\\veltests\\HOME\\",
+      "\\Software\\\\VelTests\\Home",
+      "Software\\VelTests\\Home\\Sub",
+      "Software\\VelTests\\Home\\New\\Deeper",
+  };
+  for (const char* target : targets) {
+    errors.clear();
+    EXPECT_FALSE(reg.MoveKey(At("Home"), target, true)) << target;
+    EXPECT_EQ(errors, std::vector<TRegistryError>{TRegistryError::AccessDenied}) << target;
+    EXPECT_EQ(reg.GetStringValue(At("Home"), "Top"), "t") << target;
+    EXPECT_EQ(reg.GetIntValue(At("Home\\Sub"), "Deep"), 7) << target;
+    EXPECT_FALSE(reg.KeyExists(At("Home\\New"))) << target;
+  }
+  // A sibling whose name only begins with the source's name is another key.
+  errors.clear();
+  EXPECT_TRUE(reg.MoveKey(At("Home"), "Software\\VelTests\\HomeAway", true));
+  EXPECT_FALSE(reg.KeyExists(At("Home")));
+  EXPECT_EQ(reg.GetIntValue(At("HomeAway\\Sub"), "Deep"), 7);
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(RegistryTest, NamesAndModes) {
   ASSERT_TRUE(reg.CreateKey(At("List\\One")));
   ASSERT_TRUE(reg.CreateKey(At("List\\Two")));

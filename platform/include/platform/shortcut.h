@@ -17,4 +17,8 @@ inline constexpr const char* kShortcutSuffix = ".desktop";
 void CreateShortcut(const std::string& target, const std::string& linkFile,
                     const std::string& description, const std::string& arguments);
 
+// The program a shortcut starts, as written by CreateShortcut; empty when `linkFile` is no shortcut
+// that can be read.
+std::string ShortcutTarget(const std::string& linkFile);
+
 }  // namespace platform
