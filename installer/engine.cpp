@@ -163,8 +163,9 @@ void RunInstallStep(std::int32_t Step) {
       // A failed installation is never published: no shortcuts, uninstaller, record or report that
       // would list it among the installed programs or let the next run adopt it.
       if (InstallFailed) break;
-      if (InstallOptions.CreateStartMenu) CreateShortcutIn(vel::TUserFolder::Programs);
-      if (InstallOptions.CreateDesktop) CreateShortcutIn(vel::TUserFolder::Desktop);
+      // Published in this order, each part only after the one before it stood: the uninstaller, the
+      // report, the record, and the shortcuts last, so that whatever stops it half-way leaves nothing
+      // that points at an installation that is not whole.
       if (InstallOptions.EnableUninstaller) {
         std::span<const std::uint8_t> uninstaller = CarriedData("uninstall");
         Guarded([&] {
@@ -173,12 +174,24 @@ void RunInstallStep(std::int32_t Step) {
           WrittenBesides.push_back(UninstallerFileName);
         });
       }
-      Guarded([] {
-        if (InstallFailed) return;  // the uninstaller could not be written: still unpublished
-        if (InstallOptions.AddRecordToRegistry) WriteRegistryRecord();
-        WriteInstallReport(InstallOptions.InstallPath);
-        WrittenBesides.push_back(ReportFileName);
-      });
+      if (InstallFailed) break;  // the uninstaller could not be written: still unpublished
+      {
+        const std::string report = vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) + ReportFileName;
+        const bool earlierReport = vel::FileExists(report);
+        Guarded([] {
+          WriteInstallReport(InstallOptions.InstallPath);
+          WrittenBesides.push_back(ReportFileName);
+        });
+        if (!InstallFailed && InstallOptions.AddRecordToRegistry) Guarded([] { WriteRegistryRecord(); });
+        if (InstallFailed) {
+          // No record stands for it: a report this run made would claim an installation nothing lists.
+          std::error_code ec;
+          if (!earlierReport) std::filesystem::remove(platform::ToPath(report), ec);
+          break;
+        }
+      }
+      if (InstallOptions.CreateStartMenu) CreateShortcutIn(vel::TUserFolder::Programs);
+      if (InstallOptions.CreateDesktop) CreateShortcutIn(vel::TUserFolder::Desktop);
       break;
     }
 

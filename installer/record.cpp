@@ -2,6 +2,7 @@
 #include "installer/record.h"
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 #include <optional>
 
@@ -70,6 +71,24 @@ std::optional<std::vector<std::pair<std::string, platform::RegValue>>> ReadRecor
 
 }  // namespace
 
+namespace {
+
+// Today as the uninstall records write it: yyyymmdd, local time.
+std::string InstallDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d", &local);
+  return text;
+}
+
+}  // namespace
+
 void WriteRegistryRecord() {
   // The first write of the run keeps what stood there before; a repeated one would only keep itself.
   if (!RecordWritten) {
@@ -89,8 +108,15 @@ void WriteRegistryRecord() {
   reg.WriteIntValue(key, "NoModify", 1);
   reg.WriteIntValue(key, "NoRepair", 1);
   reg.WriteStringValue(key, "Publisher", AppOptions.Publisher);
-  reg.WriteStringValue(key, "UninstallString",
-                       InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions));
+  // Quoted, so that the system's own tools never run a program that a space in the path would name
+  // instead ("C:\Program Files\Velnor Software\Quarrow.exe").
+  const std::string remover =
+      "\"" + (InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions)) + "\"";
+  reg.WriteStringValue(key, "UninstallString", remover);
+  if (InstallOptions.EnableUninstaller) reg.WriteStringValue(key, "QuietUninstallString", remover + " -silent");
+  reg.WriteStringValue(key, "InstallDate", InstallDate());
+  reg.WriteIntValue(key, "VersionMajor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Major));
+  reg.WriteIntValue(key, "VersionMinor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Minor));
   // The names cross: the help link is the "about" page, the support link the "help" page.
   if (!AppOptions.HelpLink.empty()) reg.WriteStringValue(key, "URLInfoAbout", AppOptions.HelpLink);
   if (!AppOptions.SupportLink.empty()) reg.WriteStringValue(key, "HelpLink", AppOptions.SupportLink);

@@ -86,7 +86,6 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
 
   // The record, each value with its type.
-  const std::uintmax_t reportSize = fs::file_size(platform::ToPath(folder + d + "InstallReport.ini"));
   platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyRead);
   ASSERT_TRUE(key.OpenKey(kRecord, false));
   vel::TWinRegistry reg;
@@ -97,7 +96,8 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
       {"DisplayVersion", "1.1.0"},
       {"InstallLocation", folder},
       {"Publisher", "Velnor Software"},
-      {"UninstallString", folder + d + "Uninstall.exe"},
+      {"UninstallString", "\"" + folder + d + "Uninstall.exe\""},
+      {"QuietUninstallString", "\"" + folder + d + "Uninstall.exe\" -silent"},
       {"URLInfoAbout", installer::descriptor::AppsPage},
       {"HelpLink", installer::descriptor::ContactPage},
       {"URLUpdateInfo", installer::descriptor::AppsPage},
@@ -106,13 +106,13 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
     EXPECT_EQ(key.ReadValue(name)->type, platform::RegType::String) << name;
     EXPECT_EQ(reg.GetStringValue(loc, name), value) << name;
   }
-  for (const char* name : {"NoModify", "NoRepair", "EstimatedSize"})
+  for (const char* name : {"NoModify", "NoRepair", "EstimatedSize", "VersionMajor", "VersionMinor"})
     EXPECT_EQ(key.ReadValue(name)->type, platform::RegType::DWord) << name;
   EXPECT_EQ(reg.GetIntValue(loc, "NoModify"), 1);
   EXPECT_EQ(reg.GetIntValue(loc, "NoRepair"), 1);
-  // Measured before the report was written.
-  EXPECT_EQ(reg.GetIntValue(loc, "EstimatedSize"),
-            static_cast<std::int32_t>((vel::FolderSize(folder) - static_cast<std::int64_t>(reportSize)) / 1024));
+  // Measured with everything in place, the report too.
+  EXPECT_EQ(reg.GetIntValue(loc, "EstimatedSize"), static_cast<std::int32_t>(vel::FolderSize(folder) / 1024));
+  EXPECT_EQ(reg.GetStringValue(loc, "InstallDate").size(), 8u);
 
   // The report, every key in order.
   std::vector<std::string> report = Lines(ReadFile(platform::ToPath(folder + d + "InstallReport.ini")));

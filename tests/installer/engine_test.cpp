@@ -12,6 +12,7 @@
 #include "installer/engine.h"
 #include "installer/record.h"
 #include "installer/state.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shortcut.h"
@@ -115,7 +116,11 @@ TEST_F(EngineTest, FiveStepsInstallEverything) {
   EXPECT_FALSE(Exists(ArchivePath()));
   EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
   EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
-  EXPECT_EQ(reg.GetStringValue(kRecord, "UninstallString"), App("Uninstall.exe"));
+  EXPECT_EQ(reg.GetStringValue(kRecord, "UninstallString"), "\"" + App("Uninstall.exe") + "\"");
+  EXPECT_EQ(reg.GetStringValue(kRecord, "QuietUninstallString"), "\"" + App("Uninstall.exe") + "\" -silent");
+  EXPECT_EQ(reg.GetStringValue(kRecord, "InstallDate").size(), 8u);
+  EXPECT_EQ(reg.GetIntValue(kRecord, "VersionMajor"), 1);
+  EXPECT_EQ(reg.GetIntValue(kRecord, "VersionMinor"), 1);
   EXPECT_EQ(platform::IniReadString(App("InstallReport.ini"), "Files", "Count"), "23");
   EXPECT_EQ(platform::IniReadString(App("InstallReport.ini"), "Files", "File1"), WrittenFiles[0]);
 }
@@ -135,7 +140,8 @@ TEST_F(EngineTest, PolicySwitchesLeaveTheirPartOut) {
   // Without the uninstaller the record names the application to remove it.
   InstallOptions.AddRecordToRegistry = true;
   WriteRegistryRecord();
-  EXPECT_EQ(reg.GetStringValue(kRecord, "UninstallString"), App("QuarrowStudio.exe"));
+  EXPECT_EQ(reg.GetStringValue(kRecord, "UninstallString"), "\"" + App("QuarrowStudio.exe") + "\"");
+  EXPECT_FALSE(reg.GetValueExists(kRecord, "QuietUninstallString"));
 }
 
 TEST_F(EngineTest, ExtractingOverAnInstallationReplacesItsFilesAndKeepsOthers) {
@@ -278,6 +284,28 @@ TEST_F(EngineTest, AFailedInstallationIsNeverPublished) {
   EXPECT_FALSE(Exists(App("InstallReport.ini")));
   EXPECT_FALSE(Exists(App("Uninstall.exe")));
 }
+
+#ifndef _WIN32
+// The record cannot be written (its store is no folder): nothing claims the installation, no report
+// and no shortcut; the files and the uninstaller stay for the clean-up.
+TEST_F(EngineTest, ARecordThatCannotBeWrittenPublishesNothingAfterIt) {
+  RunInstallStep(1);
+  RunInstallStep(2);
+  RunInstallStep(3);
+  ASSERT_FALSE(InstallFailed);
+  const std::string store = platform::GetEnv("VEL_REGISTRY_DIR");
+  std::ofstream(root / "store") << "not a folder";
+  platform::SetEnv("VEL_REGISTRY_DIR", platform::FromPath(root / "store"));
+  RunInstallStep(4);
+  platform::SetEnv("VEL_REGISTRY_DIR", store);
+  EXPECT_TRUE(InstallFailed);
+  EXPECT_FALSE(FailureCause.empty());
+  EXPECT_FALSE(Exists(App("InstallReport.ini")));
+  EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
+  EXPECT_FALSE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));
+  EXPECT_FALSE(reg.KeyExists(kRecord));
+}
+#endif
 
 TEST_F(EngineTest, ADamagedArchiveFailsTheExtraction) {
   RunInstallStep(1);
