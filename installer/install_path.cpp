@@ -1,6 +1,7 @@
 // The install folder the user names, expanded and checked.
 #include "installer/install_path.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/files.h"
@@ -13,9 +14,14 @@ std::string ExpandInstallPath(std::string_view Text) {
   // Only "~" alone or before a separator names the home folder; "~name" is left as it is.
   const bool home =
       !Text.empty() && Text[0] == '~' && (Text.size() == 1 || Text[1] == vel::PathDelim || Text[1] == '/');
-  if (!home) return vel::ExpandPath(Text);
-  // The rest is expanded apart, so that a "%" in the home folder's own name is not taken for a reference.
-  return vel::GetUserFolder(vel::TUserFolder::Profile) + vel::ExpandPath(Text.substr(1));
+  std::string expanded = home ? vel::GetUserFolder(vel::TUserFolder::Profile) + vel::ExpandPath(Text.substr(1))
+                              // The rest is expanded apart, so that a "%" in the home folder's own name
+                              // is not taken for a reference.
+                              : vel::ExpandPath(Text);
+  // Windows takes "C:/Apps/Q" for "C:\Apps\Q"; so does everything here that splits a path at its
+  // separators.
+  if (vel::PathDelim == '\\') std::replace(expanded.begin(), expanded.end(), '/', '\\');
+  return expanded;
 }
 
 bool IsAbsolutePath(std::string_view Path) { return !Path.empty() && platform::ToPath(Path).is_absolute(); }

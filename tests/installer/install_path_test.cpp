@@ -28,6 +28,9 @@ TEST(InstallPath, ExpandsALeadingHomeAndEnvironmentReferences) {
       {"Apps" + d + "~" + d + "Quarrow", "Apps" + d + "~" + d + "Quarrow"},
   };
   for (const auto& [typed, expanded] : cases) EXPECT_EQ(ExpandInstallPath(typed), expanded) << typed;
+#ifdef _WIN32
+  EXPECT_EQ(ExpandInstallPath("C:/Apps/Quarrow"), "C:\\Apps\\Quarrow");
+#endif
   platform::SetEnv("INSTALL_PATH_TEST", "");
   EXPECT_FALSE(IsAbsolutePath(ExpandInstallPath("%INSTALL_PATH_TEST%" + d + "Quarrow")));
   EXPECT_TRUE(IsAbsolutePath(ExpandInstallPath("~" + d + "Quarrow")));
