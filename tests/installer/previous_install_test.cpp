@@ -1,6 +1,8 @@
 // Finding an earlier installation through its uninstall record.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "child_process.h"
 #include "install_traces.h"
 #include "installer/closing.h"
@@ -157,14 +159,16 @@ TEST_F(PreviousInstallTest, ASilentRunOverANewerVersionEndsUnasked) {
 }
 
 TEST_F(PreviousInstallTest, BothTypesAllowedPrefersTheAllUsersRecord) {
-  Record(kUser, "/user-folder", "");
-  Record(kMachine, "/machine-folder", "");
+  // Absolute on either system: a relative location would be ignored.
+  const std::filesystem::path root = std::filesystem::current_path().root_path();
+  Record(kUser, platform::FromPath(root / "user-folder"), "");
+  Record(kMachine, platform::FromPath(root / "machine-folder"), "");
   InstallOptions.InstallSupport = TInstallSupport::Both;
   InstallOptions.InstallPick = TInstallPick::Unset;
   IsElevated = true;
   CheckPreviousInstall();
   EXPECT_EQ(PreviousInstall.Kind, TInstallSupport::AllUser);
-  EXPECT_EQ(InstallOptions.InstallPath, "/machine-folder");
+  EXPECT_EQ(InstallOptions.InstallPath, platform::FromPath(root / "machine-folder"));
   EXPECT_EQ(InstallOptions.InstallSupport, TInstallSupport::AllUser);
   EXPECT_EQ(InstallOptions.InstallPick, TInstallPick::AllUser);
 }
