@@ -4,7 +4,6 @@
 #include <chrono>
 #include <thread>
 
-#include "installer/descriptor.h"
 #include "installer/engine.h"
 #include "installer/install_path.h"
 #include "installer/installer_window.h"
@@ -12,7 +11,6 @@
 #include "installer/previous_install.h"
 #include "installer/state.h"
 #include "platform/canvas.h"
-#include "platform/instance_lock.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/console.h"
@@ -171,11 +169,7 @@ int RunInstaller() {
         LogLine("Command line: " + vel::GetParameters());
       }
     }
-    // Two installers of this application, wherever each is, would install over one another: the
-    // application's own lock stands beside the program's.
-    const bool anotherProgram = vel::HasOtherInstance();
-    const bool anotherInstaller = platform::JoinNamedLock(std::string("VelnorInstaller-") + descriptor::AppName);
-    if ((anotherProgram || anotherInstaller) && !ForceInstance) {
+    if (vel::HasOtherInstance() && !ForceInstance) {
       // A silent run never waits for an answer, not even to an OK.
       if (silent)
         ConsoleLine("<!> Error: Another installation of this application is running; nothing was installed.");
