@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/process.h"
 #include "uninstaller/uninstall.h"
 #include "vel/text.h"
@@ -13,6 +14,8 @@ int main() {
   // GetParameter reads "/silent" as "-silent"; a switch on Windows is typed in any letter case.
   for (int i = 1; i <= vel::ParamCount(); ++i)
     if (vel::SameText(vel::GetParameter(i), "-silent")) silent = true;
+  // The question would go unanswered, and a declined removal looks the same as one never offered.
+  if (!silent && !platform::CanAskUser()) return uninstaller::RefuseWithoutUser();
   const std::filesystem::path self = platform::ToPath(platform::ExecutablePath());
   return uninstaller::RunUninstall(platform::FromPath(self.parent_path()), silent);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -410,6 +411,18 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
 }
 
 }  // namespace
+
+int RefuseWithoutUser() {
+  const std::string text = "There is no display to ask whether to remove " + std::string(kAppName) +
+                           "; nothing was removed. Use -silent to remove it without asking.";
+  if (vel::sysconsole::ConsoleCalled()) {
+    Output(true).Error(text);
+  } else {
+    std::fprintf(stderr, "<!> Error: %s\n", text.c_str());
+    std::fflush(stderr);
+  }
+  return kExitNoDisplay;
+}
 
 int RunUninstall(const std::string& folder, bool silent) {
   Output out(silent);

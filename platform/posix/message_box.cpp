@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "platform/text.h"
@@ -24,6 +25,14 @@ int ShowMessageBox(const std::string& title, const std::string& text, MessageBut
   std::string answer;
   if (!std::getline(std::cin, answer)) return unanswered;
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? kResultYes : kResultNo;
+}
+
+bool CanAskUser() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return isatty(STDIN_FILENO) != 0;
 }
 
 }  // namespace platform

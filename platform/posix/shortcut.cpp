@@ -14,16 +14,32 @@ namespace platform {
 namespace {
 
 // Quoting of an Exec argument: reserved characters force double quotes, inside which the double
-// quote, the backquote, the dollar sign and the backslash are escaped with a backslash.
+// quote, the backquote, the dollar sign and the backslash are escaped with a backslash. A literal
+// percent sign is doubled, quoted or not: a single one introduces a field code, and an unknown one
+// makes the whole entry invalid.
 std::string QuoteExecArgument(const std::string& arg) {
   bool needs = arg.empty() || arg.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
-  if (!needs) return arg;
-  std::string out = "\"";
+  std::string out = needs ? "\"" : "";
   for (char c : arg) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    if (needs && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';
     out += c;
+    if (c == '%') out += '%';
   }
-  return out + "\"";
+  return needs ? out + "\"" : out;
+}
+
+// Menus file an entry without categories under a catch-all or leave it out; the seam knows nothing
+// of the application's kind, so it gets the general one.
+constexpr const char* kCategories = "Utility;";
+
+// The target's own icon: a PNG of the same name beside it (the installer carries one with the
+// application); otherwise the desktop's generic program icon.
+std::string IconFor(const std::filesystem::path& target) {
+  std::filesystem::path png = target;
+  png.replace_extension(".png");
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(png, ec)) return FromPath(png);
+  return "application-x-executable";
 }
 
 // Escapes of a desktop-entry string value; the Exec key's own level of backslashes is added on top.
@@ -47,15 +63,14 @@ std::string EscapeValue(const std::string& value) {
 // The first argument of an Exec value whose desktop-entry escapes are already undone.
 std::string FirstExecArgument(std::string_view exec) {
   std::string arg;
-  if (!exec.empty() && exec.front() == '"') {
-    for (std::size_t i = 1; i < exec.size(); ++i) {
-      if (exec[i] == '"') return arg;
-      if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
-      arg += exec[i];
-    }
-    return {};  // no closing quote
+  const bool quoted = !exec.empty() && exec.front() == '"';
+  for (std::size_t i = quoted ? 1 : 0; i < exec.size(); ++i) {
+    if (quoted && exec[i] == '"') return arg;
+    if (!quoted && (exec[i] == ' ' || exec[i] == '\t')) return arg;
+    if (i + 1 < exec.size() && ((quoted && exec[i] == '\\') || (exec[i] == '%' && exec[i + 1] == '%'))) ++i;
+    arg += exec[i];
   }
-  return std::string(exec.substr(0, exec.find_first_of(" \t")));
+  return quoted ? std::string() : arg;  // a quoted one without its closing quote is no argument
 }
 
 std::string UnescapeValue(std::string_view value) {
@@ -96,13 +111,7 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
   std::filesystem::path targetPath = ToPath(target);
 
   std::string exec = QuoteExecArgument(target);
-  for (const std::string& arg : SplitCommandLine(arguments)) {
-    std::string quoted = QuoteExecArgument(arg);
-    std::string escaped;
-    // A literal percent sign is doubled: single ones introduce field codes.
-    for (char c : quoted) escaped += c == '%' ? std::string("%%") : std::string(1, c);
-    exec += " " + escaped;
-  }
+  for (const std::string& arg : SplitCommandLine(arguments)) exec += " " + QuoteExecArgument(arg);
 
   // A fresh account may have no applications or desktop folder yet; the desktop reads them once made.
   std::error_code ec;
@@ -116,7 +125,9 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
   if (!description.empty()) out << "Comment=" << EscapeValue(description) << "\n";
   out << "Exec=" << EscapeValue(exec) << "\n"
       << "Path=" << EscapeValue(FromPath(targetPath.parent_path())) << "\n"
-      << "Terminal=false\n";
+      << "Icon=" << EscapeValue(IconFor(targetPath)) << "\n"
+      << "Terminal=false\n"
+      << "Categories=" << kCategories << "\n";
   out.close();
   // Desktops run only entries marked executable (trusted) from the desktop folder.
   chmod(link.c_str(), 0755);

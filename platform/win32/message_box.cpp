@@ -15,4 +15,20 @@ int ShowMessageBox(const std::string& title, const std::string& text, MessageBut
   return result <= 0 ? unanswered : result;
 }
 
+bool CanAskUser() {
+  // A service's window station is never shown: a box there waits for nobody.
+  USEROBJECTFLAGS flags{};
+  HWINSTA station = GetProcessWindowStation();
+  if (station && GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) &&
+      !(flags.dwFlags & WSF_VISIBLE))
+    return false;
+  // Without a display driver (Wine without an X server) no window can be made at all; the probe is
+  // never shown.
+  HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!probe) return false;
+  DestroyWindow(probe);
+  return true;
+}
+
 }  // namespace platform

@@ -84,6 +84,12 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(folder + d + "Uninstall.exe")));
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Programs))));
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
+  // The application's icon lies beside it, and the desktop entries show it.
+  EXPECT_EQ(ReadFile(platform::ToPath(folder + d + "QuarrowStudio.png")), ReadFile(APP_LOGO));
+#ifndef _WIN32
+  for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
+    EXPECT_TRUE(HasLine(ReadFile(platform::ToPath(testsupport::ShortcutPath(f))), "Icon=" + folder + d + "QuarrowStudio.png"));
+#endif
 
   // The record, each value with its type.
   platform::RegistryKey key(platform::kRootCurrentUser, platform::kKeyRead);
@@ -140,12 +146,12 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
       "Registry Record=" + kRecord,
       "Registry HIVE=HKEY_CURRENT_USER",
       "[Files]",
-      "Count=23",
+      "Count=24",
   };
   std::vector<std::string> head;
   for (const std::string& line : report)
     if (!line.empty()) head.push_back(line);
-  ASSERT_GE(head.size(), expected.size() + 23);
+  ASSERT_GE(head.size(), expected.size() + 24);
   head.resize(expected.size());
   EXPECT_EQ(head, expected);
 
@@ -162,6 +168,7 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_EQ(removal.exitCode, 0) << removal.output;
   EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(platform::ToPath(folder + d + "Uninstall.exe")); }));
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "QuarrowStudio.exe")));
+  EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "QuarrowStudio.png")));
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "data")));
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + d + "InstallReport.ini")));
   EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Programs))));

@@ -385,3 +385,39 @@ TEST_F(UninstallTest, TheProgramRemovesTheInstallationAndItself) {
   EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(folder_); })) << "left: " << FromPath(folder_);
   ExpectAllRemoved();
 }
+
+// Started by a script or a service, where no one can answer the question: it says so and ends with its
+// own code, removing nothing, from a console or not.
+TEST_F(UninstallTest, WithoutAnyoneToAskTheProgramSaysSoAndRemovesNothing) {
+  const std::string display = platform::GetEnv("DISPLAY"), wayland = platform::GetEnv("WAYLAND_DISPLAY");
+#ifdef _WIN32
+  // Under Wine the display comes from the host; a real one would show the question.
+  if (!display.empty() || !wayland.empty()) GTEST_SKIP() << "a display is there to ask on";
+#else
+  platform::SetEnv("DISPLAY", "");
+  platform::SetEnv("WAYLAND_DISPLAY", "");
+#endif
+  const fs::path program = folder_ / uninstaller::kUninstallerFileName;
+  fs::copy_file(ToPath(testsupport::HelperProgram("Uninstall")), program, fs::copy_options::overwrite_existing);
+  const std::string line =
+      "<!> Error: There is no display to ask whether to remove Quarrow Studio; nothing was removed. Use -silent to "
+      "remove it without asking.";
+  const testsupport::RunResult runs[] = {testsupport::RunFromShell(FromPath(program), {}),
+                                         testsupport::Run(FromPath(program), {})};
+#ifndef _WIN32
+  platform::SetEnv("DISPLAY", display);
+  platform::SetEnv("WAYLAND_DISPLAY", wayland);
+#endif
+  for (const testsupport::RunResult& result : runs) {
+    EXPECT_EQ(result.exitCode, uninstaller::kExitNoDisplay) << result.output;
+#ifdef _WIN32
+    // A window program without a console of its own has only the one it was started from to write to.
+    if (&result != &runs[0]) continue;
+#endif
+    EXPECT_NE(result.output.find(line + "\n"), std::string::npos) << result.output;
+  }
+  for (const std::string& file : kInstalled) EXPECT_TRUE(fs::exists(folder_ / ToPath(file))) << file;
+  EXPECT_TRUE(fs::exists(ReportFile()));
+  EXPECT_TRUE(fs::exists(program));
+  EXPECT_TRUE(registry_.KeyExists(kRecordLocation));
+}

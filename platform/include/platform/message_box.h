@@ -18,4 +18,8 @@ inline constexpr int kResultNo = 7;
 int ShowMessageBox(const std::string& title, const std::string& text,
                    MessageButtons buttons = MessageButtons::Ok, int unanswered = kResultOk);
 
+// Whether the system's box can reach someone who answers: a desktop to show it on (Windows; Linux: a
+// display), or on Linux a terminal to ask on. Without one, a question can only answer `unanswered`.
+bool CanAskUser();
+
 }  // namespace platform
