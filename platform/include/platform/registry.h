@@ -59,7 +59,9 @@ class RegistryError : public std::runtime_error {
 
 // One accessor: a root, an access mask (rights plus view flag) and at most one open key. Paths and
 // names are "\"-separated, relative to the root; leading and trailing "\" are ignored, an empty path
-// is the root itself. Names are compared without regard to letter case.
+// is the root itself. Names are compared without regard to letter case. Where the system keeps the
+// hive in a file of its own, a file that is there but cannot be read as a hive makes every operation,
+// questions and removals included, throw RegistryError naming the file; it is never written.
 class RegistryKey {
  public:
   RegistryKey(RegRoot root, std::uint32_t access);
