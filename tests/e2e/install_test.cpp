@@ -385,3 +385,34 @@ TEST_F(InstallTest, TheLogAndTheCauseOfAFailure) {
   EXPECT_EQ(run.exitCode, 2) << run.output;
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + "2")));
 }
+
+#ifndef _WIN32
+// A hive's store that cannot be read ends the run before anything is written, with the file named, and
+// the store is left as it was.
+TEST_F(InstallTest, ADamagedRegistryStoreFailsTheRunAndNamesItsFile) {
+  const fs::path store = platform::ToPath(platform::GetEnv("VEL_REGISTRY_DIR"));
+  const std::string garbage = "no database here " + std::string(700, '#');
+  {
+    const fs::path file = store / "HKEY_CURRENT_USER.db";
+    const fs::path saved = root / "saved.db";
+    const bool had = fs::exists(file);
+    if (had) fs::copy_file(file, saved, fs::copy_options::overwrite_existing);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << garbage;
+
+    testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+    const std::string damaged = ReadFile(file);
+    if (had)
+      fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
+    else
+      fs::remove(file);
+
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "(!) Installation has failed")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "<!> Error: The registry store \"" + file.string() +
+                                        "\" is damaged: file is not a database; nothing was installed."))
+        << run.output;
+    EXPECT_EQ(damaged, garbage);
+    EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
+  }
+}
+#endif
