@@ -84,7 +84,8 @@ class RegistryKey {
   bool ValueExists(std::string_view name);
   std::vector<std::string> KeyNames();
   std::vector<std::string> ValueNames();
-  // The value, or nothing when it (or the current key) is missing.
+  // The value, or nothing when it (or the current key) is missing; a value of no bytes is a value.
+  // A read that fails otherwise throws RegistryError.
   std::optional<RegValue> ReadValue(std::string_view name);
 
   // Actions throw RegistryError when they fail, also when there is no current key.
