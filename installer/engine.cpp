@@ -28,8 +28,8 @@ std::span<const std::uint8_t> CarriedData(const char* name) {
 // Writes the data beside the target and renames it over, so a failed write leaves no half file.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data, bool program) {
   std::filesystem::path target = platform::ToPath(path);
-  std::filesystem::path part = target;
-  part += ".part";
+  // Of this write's own: a name shared with another run would let the two spoil each other's file.
+  std::filesystem::path part = platform::TemporaryNameFor(target, ".part");
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
