@@ -4,8 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "installer/leftovers.h"
 #include "installer/messages.h"
 #include "installer/state.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/files.h"
@@ -28,6 +30,13 @@ void RestartAsAdmin(std::string ExtraParameter) {
 }
 
 void CloseInstaller(int exitCode) {
+  // The archive is of no use once the run ends, whatever its outcome (a failed wizard run stops before
+  // the step that deletes it); its folder goes with it when nothing else is there.
+  if (!TempFolder.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(platform::ToPath(ArchivePath()), ec);
+    RemoveEmptyTempFolders(TempFolder);
+  }
   // A close that starts here comes back here once through the window's close query: one deletion.
   static bool deletionScheduled = false;
   if (AutoDelete && !deletionScheduled) {

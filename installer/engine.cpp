@@ -6,6 +6,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "installer/leftovers.h"
+#include "installer/log.h"
 #include "installer/messages.h"
 #include "installer/record.h"
 #include "installer/state.h"
@@ -123,6 +125,11 @@ void RunInstallStep(std::int32_t Step) {
         if (!vel::DirectoryExists(InstallOptions.InstallPath))
           std::filesystem::create_directories(platform::ToPath(InstallOptions.InstallPath));
       });
+      // A run that was cut short (killed, crashed) left its partial files; they go before anything is
+      // written, so that they neither pile up nor are taken for files of the application.
+      if (!InstallOptions.InstallPath.empty())
+        for (const std::filesystem::path& left : RemoveLeftovers(TempFolder, InstallOptions.InstallPath))
+          LogLine("Removed the leftover of an interrupted installation: " + platform::FromPath(left));
       break;
 
     case 2: {  // Export
