@@ -18,6 +18,15 @@ namespace {
 
 void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
 
+// The archive is of no use once the run ends, whatever its outcome (a failed wizard run stops before
+// the step that deletes it); its folder goes with it when nothing else is there.
+void DropTemporaryFiles() {
+  if (TempFolder.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove(platform::ToPath(ArchivePath()), ec);
+  RemoveEmptyTempFolders(TempFolder);
+}
+
 }  // namespace
 
 void EndProcess(int code) { throw TEndProcess(code); }
@@ -30,13 +39,7 @@ void RestartAsAdmin(std::string ExtraParameter) {
 }
 
 void CloseInstaller(int exitCode) {
-  // The archive is of no use once the run ends, whatever its outcome (a failed wizard run stops before
-  // the step that deletes it); its folder goes with it when nothing else is there.
-  if (!TempFolder.empty()) {
-    std::error_code ec;
-    std::filesystem::remove(platform::ToPath(ArchivePath()), ec);
-    RemoveEmptyTempFolders(TempFolder);
-  }
+  DropTemporaryFiles();
   // A close that starts here comes back here once through the window's close query: one deletion.
   static bool deletionScheduled = false;
   if (AutoDelete && !deletionScheduled) {

@@ -134,7 +134,11 @@ void RunInstallStep(std::int32_t Step) {
 
     case 2: {  // Export
       std::span<const std::uint8_t> program = CarriedData("program");
-      Guarded([&] { WriteWholeFile(archive, program, false); });
+      Guarded([&] {
+        // Another run's end may have taken the folder away as empty since this run made it.
+        if (!TempFolder.empty()) std::filesystem::create_directories(platform::ToPath(TempFolder));
+        WriteWholeFile(archive, program, false);
+      });
       break;
     }
 
