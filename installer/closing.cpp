@@ -4,8 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "installer/leftovers.h"
 #include "installer/messages.h"
 #include "installer/state.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/files.h"
@@ -15,6 +17,15 @@ namespace installer {
 namespace {
 
 void Pause500() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+
+// The archive is of no use once the run ends, whatever its outcome (a failed wizard run stops before
+// the step that deletes it); its folder goes with it when nothing else is there.
+void DropTemporaryFiles() {
+  if (TempFolder.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove(platform::ToPath(ArchivePath()), ec);
+  RemoveEmptyTempFolders(TempFolder);
+}
 
 }  // namespace
 
@@ -28,6 +39,7 @@ void RestartAsAdmin(std::string ExtraParameter) {
 }
 
 void CloseInstaller(int exitCode) {
+  DropTemporaryFiles();
   // A close that starts here comes back here once through the window's close query: one deletion.
   static bool deletionScheduled = false;
   if (AutoDelete && !deletionScheduled) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "installer/leftovers.h"
+#include "installer/log.h"
 #include "installer/messages.h"
 #include "installer/record.h"
 #include "installer/state.h"
@@ -28,8 +30,8 @@ std::span<const std::uint8_t> CarriedData(const char* name) {
 // Writes the data beside the target and renames it over, so a failed write leaves no half file.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data, bool program) {
   std::filesystem::path target = platform::ToPath(path);
-  std::filesystem::path part = target;
-  part += ".part";
+  // Of this write's own: a name shared with another run would let the two spoil each other's file.
+  std::filesystem::path part = platform::TemporaryNameFor(target, ".part");
   {
     std::ofstream out(part, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
@@ -123,11 +125,20 @@ void RunInstallStep(std::int32_t Step) {
         if (!vel::DirectoryExists(InstallOptions.InstallPath))
           std::filesystem::create_directories(platform::ToPath(InstallOptions.InstallPath));
       });
+      // A run that was cut short (killed, crashed) left its partial files; they go before anything is
+      // written, so that they neither pile up nor are taken for files of the application.
+      if (!InstallOptions.InstallPath.empty())
+        for (const std::filesystem::path& left : RemoveLeftovers(TempFolder, InstallOptions.InstallPath))
+          LogLine("Removed the leftover of an interrupted installation: " + platform::FromPath(left));
       break;
 
     case 2: {  // Export
       std::span<const std::uint8_t> program = CarriedData("program");
-      Guarded([&] { WriteWholeFile(archive, program, false); });
+      Guarded([&] {
+        // Another run's end may have taken the folder away as empty since this run made it.
+        if (!TempFolder.empty()) std::filesystem::create_directories(platform::ToPath(TempFolder));
+        WriteWholeFile(archive, program, false);
+      });
       break;
     }
 

@@ -11,11 +11,16 @@
 
 namespace installer {
 
-void CheckPreviousInstall(bool Silent) {
+namespace {
+
+void LookForPreviousInstall(bool Silent) {
   const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + AppOptions.AppName;
   const std::string allUsers = "HKEY_LOCAL_MACHINE\\" + key;
   const std::string thisUser = "HKEY_CURRENT_USER\\" + key;
   vel::TWinRegistry reg;
+  // A registry that cannot be read is not one without an installation: going on would install over
+  // an earlier one unasked, or take a damaged store for an empty one and write into it.
+  reg.SetErrorKind(vel::TRegistryErrorKind::OperatingSystem);
 
   PreviousInstall.Exists = false;
   if (InstallOptions.InstallSupport != TInstallSupport::ThisUser) {
@@ -70,6 +75,24 @@ void CheckPreviousInstall(bool Silent) {
   if (PreviousInstall.Kind == TInstallSupport::AllUser && !IsElevated) RestartAsAdmin("-alluser");
   InstallOptions.InstallPick =
       PreviousInstall.Kind == TInstallSupport::AllUser ? TInstallPick::AllUser : TInstallPick::User;
+}
+
+}  // namespace
+
+void CheckPreviousInstall(bool Silent) {
+  try {
+    LookForPreviousInstall(Silent);
+  } catch (const vel::EOSError& e) {
+    const std::string cause = std::string(e.what()) + "; nothing was installed.";
+    if (Silent) {
+      ConsoleLine("(!) Installation has failed");
+      ConsoleLine("<!> Error: " + cause);
+    } else {
+      MessageDialog(AppOptions.AppFullName + " Installer",
+                    "An earlier installation cannot be looked for in the registry: " + cause, TDialogButtons::OK);
+    }
+    throw TEndProcess(ExitInstallFailed);
+  }
 }
 
 }  // namespace installer

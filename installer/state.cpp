@@ -2,6 +2,7 @@
 #include "installer/state.h"
 
 #include "installer/descriptor.h"
+#include "installer/leftovers.h"
 #include "vel/files.h"
 
 namespace installer {
@@ -89,14 +90,13 @@ std::string ExecutablePath(const TAppOptions& options) {
 }
 
 std::string DefaultTempFolder() {
-  std::string folder = vel::AppDataFolder("Velnor Installer", true, true, vel::TAppDataKind::Local) + "Temp" +
-                       vel::PathDelim;
+  std::string folder = InstallerTempFolder();
   std::error_code ec;
   std::filesystem::create_directories(platform::ToPath(folder), ec);
   return folder;
 }
 
-std::string ArchivePath() { return TempFolder + vel::PathDelim + "program.zip"; }
+std::string ArchivePath() { return TempFolder + vel::PathDelim + ArchiveFileName; }
 
 void ResetState() {
   AppOptions = {};

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -287,14 +286,7 @@ class TTemporaryFile {
 
 // A short name of its own, whatever the target's name: a long target name plus a suffix could exceed
 // the system's limit.
-fs::path TemporaryNameIn(const fs::path& folder) {
-  static std::atomic<unsigned> counter{0};
-  for (;;) {
-    fs::path candidate = folder / ("~zip" + std::to_string(++counter) + ".tmp");
-    std::error_code ec;
-    if (!fs::exists(candidate, ec)) return candidate;
-  }
-}
+fs::path TemporaryNameIn(const fs::path& folder) { return platform::TemporaryNameIn(folder, "~zip", ".tmp"); }
 
 class TInflater {
  public:

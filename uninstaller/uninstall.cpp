@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "installer/descriptor.h"
+#include "installer/leftovers.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -383,6 +384,15 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
     if (!self) removal.File(uninstaller);
     removal.File(report);
   }
+  // What an interrupted installation or update left (partial files here, the archive in the installer's
+  // temporary folder) would otherwise keep the folders from going.
+  const std::string installerTemp = installer::InstallerTempFolder();
+  for (const fs::path& left : installer::RemoveLeftovers(installerTemp, platform::FromPath(folder))) {
+    const fs::path relative = left.lexically_relative(folder);
+    if (relative.empty() || *relative.begin() == "..") continue;
+    for (fs::path up = relative.parent_path(); !up.empty(); up = up.parent_path()) folders.insert(up);
+  }
+  installer::RemoveEmptyTempFolders(installerTemp);
   std::vector<fs::path> deepestFirst(folders.begin(), folders.end());
   std::stable_sort(deepestFirst.begin(), deepestFirst.end(),
                    [](const fs::path& a, const fs::path& b) { return Depth(a) > Depth(b); });

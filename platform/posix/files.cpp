@@ -84,19 +84,25 @@ void SaveLines(const std::string& file, const std::vector<std::string>& lines) {
   std::ostringstream text;
   for (const std::string& line : lines) text << line << '\n';
   std::filesystem::path target = ToPath(file);
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
+  // A name of this write's own: another process writing the same file at once has its own.
+  std::filesystem::path temporary = TemporaryNameFor(target, ".tmp");
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) throw std::system_error(errno ? errno : EACCES, std::generic_category(), file);
     out << text.str();
-    out.flush();
-    if (!out) throw std::system_error(errno ? errno : EIO, std::generic_category(), file);
+    out.close();
+    if (!out) {
+      const int error = errno ? errno : EIO;
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw std::system_error(error, std::generic_category(), file);
+    }
   }
   std::error_code ec;
   std::filesystem::rename(temporary, target, ec);
   if (ec) {
-    std::filesystem::remove(temporary);
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
     throw std::system_error(ec, file);
   }
 }

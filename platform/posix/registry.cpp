@@ -324,11 +324,29 @@ struct DatabaseCloser {
 };
 using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
 
+// A store that exists but cannot be read as one: never an empty hive, and never written over, since
+// what it held may still be saved by hand. Callers that turn other failures into a plain "no" let
+// this one through.
+class StoreDamaged : public RegistryError {
+ public:
+  using RegistryError::RegistryError;
+};
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string StoreFile(sqlite3* db) {
+  const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+  return file ? file : "";
+}
+
 [[noreturn]] void Fail(sqlite3* db, int code) {
   int primary = code & 0xFF;
   if (primary == SQLITE_READONLY || primary == SQLITE_PERM || primary == SQLITE_AUTH)
     throw RegistryError(kAccessDenied);
-  throw RegistryError(std::string("The registry store failed: ") + (db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
+  std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+    throw StoreDamaged("The registry store " + Quoted(StoreFile(db)) + " is damaged: " + why);
+  throw RegistryError("The registry store " + Quoted(StoreFile(db)) + " failed: " + why);
 }
 
 class Statement {
@@ -452,6 +470,7 @@ struct RegistryKey::Impl {
   bool writable = false;
   bool hasSchema = false;
   std::string whyNotWritable;
+  std::string damaged;  // why the store's file cannot be used; empty while it can
   bool hasKey = false;
   Segments current;  // the current key, as the caller spelled it
 
@@ -483,6 +502,13 @@ struct RegistryKey::Impl {
     int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     db.reset(raw);
     if (rc != SQLITE_OK) {
+      if (existed) {
+        // There is a store, but it cannot be read (no permission, not a file): its keys are unknown.
+        damaged = "The registry store " + Quoted(file.string()) + " cannot be read: " + sqlite3_errstr(rc);
+        whyNotWritable = damaged;
+        db.reset();
+        return;
+      }
       // An ordinary user's first look at the machine hive lands here, and on Windows that is a refusal.
       bool denied = made == std::errc::permission_denied ||
                     (access(location.folder.c_str(), W_OK) != 0 && errno == EACCES);
@@ -505,9 +531,20 @@ struct RegistryKey::Impl {
         t.Commit();
         hasSchema = true;
       }
+      if (hasSchema) {
+        // Reaches the schema and the keys' table, where damage shows first, before anyone takes an
+        // unreadable hive for an empty one.
+        Statement root(db.get(), "SELECT 1 FROM keys WHERE id = 1");
+        if (!root.Step())
+          throw StoreDamaged("The registry store " + Quoted(file.string()) + " is damaged: it holds no root key");
+      }
     } catch (const RegistryError& e) {
-      // Not a database, or one that cannot even be read: the hive is empty and cannot be written.
-      whyNotWritable = e.what();
+      // Not a database, or one that cannot even be read. Left exactly as it is: every use is refused
+      // with the file's name, so that nobody mistakes it for an empty hive and writes over it.
+      damaged = e.what();
+      if (damaged.find(file.string()) == std::string::npos)
+        damaged = "The registry store " + Quoted(file.string()) + " cannot be read: " + damaged;
+      whyNotWritable = damaged;
       writable = false;
       hasSchema = false;
       db.reset();
@@ -515,6 +552,11 @@ struct RegistryKey::Impl {
     }
     // The machine hive is readable by every user, whatever the creating process's umask.
     if (location.system && !existed) chmod(file.c_str(), 0644);
+  }
+
+  void RequireIntact() {
+    Db();
+    if (!damaged.empty()) throw StoreDamaged(damaged);
   }
 
   void RequireAccess(std::uint32_t access, std::uint32_t right) const {
@@ -623,6 +665,7 @@ RegistryKey::~RegistryKey() = default;
 
 bool RegistryKey::OpenKey(std::string_view path, bool create) {
   Impl& d = *impl_;
+  d.RequireIntact();
   d.hasKey = false;
   d.current.clear();
   path_.clear();
@@ -651,6 +694,7 @@ bool RegistryKey::HasCurrentKey() const { return impl_->hasKey; }
 
 bool RegistryKey::KeyExists(std::string_view name) {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) return false;
   std::optional<Transaction> t;
   if (d.Readable()) t.emplace(d.db.get(), false);
@@ -662,6 +706,7 @@ bool RegistryKey::ValueExists(std::string_view name) { return ReadValue(name).ha
 
 std::vector<std::string> RegistryKey::KeyNames() {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) return {};
   d.RequireAccess(access_, kKeyEnumerateSubKeys);
   std::optional<Transaction> t;
@@ -674,6 +719,7 @@ std::vector<std::string> RegistryKey::KeyNames() {
 
 std::vector<std::string> RegistryKey::ValueNames() {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) return {};
   d.RequireAccess(access_, kKeyQueryValue);
   std::optional<Transaction> t;
@@ -687,6 +733,7 @@ std::vector<std::string> RegistryKey::ValueNames() {
 
 std::optional<RegValue> RegistryKey::ReadValue(std::string_view name) {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) return std::nullopt;
   d.RequireAccess(access_, kKeyQueryValue);
   return d.FindValue(name);
@@ -694,6 +741,7 @@ std::optional<RegValue> RegistryKey::ReadValue(std::string_view name) {
 
 void RegistryKey::CreateKey(std::string_view name) {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) throw RegistryError(kInvalidHandle);
   d.RequireAccess(access_, kKeyCreateSubKey);
   Transaction t(d.RequireWritable(), true);
@@ -704,6 +752,7 @@ void RegistryKey::CreateKey(std::string_view name) {
 
 void RegistryKey::WriteValue(std::string_view name, const RegValue& value) {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey) throw RegistryError(kInvalidHandle);
   d.RequireAccess(access_, kKeySetValue);
   Transaction t(d.RequireWritable(), true);
@@ -726,6 +775,7 @@ void RegistryKey::WriteValue(std::string_view name, const RegValue& value) {
 
 bool RegistryKey::DeleteValue(std::string_view name) {
   Impl& d = *impl_;
+  d.RequireIntact();
   if (!d.hasKey || (access_ & kKeySetValue) == 0) return false;
   try {
     Transaction t(d.RequireWritable(), true);
@@ -736,6 +786,8 @@ bool RegistryKey::DeleteValue(std::string_view name) {
     bool deleted = sqlite3_changes(d.db.get()) > 0;
     t.Commit();
     return deleted;
+  } catch (const StoreDamaged&) {
+    throw;
   } catch (const RegistryError&) {
     return false;
   }
@@ -743,6 +795,7 @@ bool RegistryKey::DeleteValue(std::string_view name) {
 
 bool RegistryKey::DeleteKey(std::string_view name) {
   Impl& d = *impl_;
+  d.RequireIntact();
   Segments relative = Split(name);
   if (!d.hasKey || relative.empty()) return false;
   try {
@@ -759,6 +812,8 @@ bool RegistryKey::DeleteKey(std::string_view name) {
     s.Bind(1, *node.id).Step();
     t.Commit();
     return true;
+  } catch (const StoreDamaged&) {
+    throw;
   } catch (const RegistryError&) {
     return false;
   }

@@ -180,7 +180,9 @@ std::optional<RegValue> RegistryKey::ReadValue(std::string_view name) {
       return value;
     }
   }
-  return std::nullopt;
+  // Only a missing value (or key) is an answer; any other failure is one to report.
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_KEY_DELETED) return std::nullopt;
+  throw RegistryError(SystemMessage(static_cast<DWORD>(status)));
 }
 
 void RegistryKey::CreateKey(std::string_view name) {

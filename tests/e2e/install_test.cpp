@@ -8,6 +8,7 @@
 #include "child_process.h"
 #include "install_traces.h"
 #include "installer/descriptor.h"
+#include "installer/leftovers.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -392,3 +393,72 @@ TEST_F(InstallTest, TheLogAndTheCauseOfAFailure) {
   EXPECT_EQ(run.exitCode, 2) << run.output;
   EXPECT_FALSE(fs::exists(platform::ToPath(folder + "2")));
 }
+
+// What a killed run leaves (the archive, partial copies of the uninstaller, the report and extracted
+// files) goes with the next run and with the uninstaller; nothing else is touched, and the installer's
+// temporary folder does not outlive a run.
+TEST_F(InstallTest, AKilledRunsLeftoversGoWithTheNextRunAndWithTheUninstaller) {
+  const fs::path temp = platform::ToPath(installer::InstallerTempFolder());
+  const fs::path app = platform::ToPath(folder);
+  auto leave = [&] {
+    const std::vector<fs::path> files = {temp / "program.zip", temp / "program.zip.77777-1.part",
+                                         app / "Uninstall.exe.77777-2.part", app / "InstallReport.ini.77777-3.tmp",
+                                         app / "data" / "~zip77777-4.tmp"};
+    for (const fs::path& file : files) {
+      fs::create_directories(file.parent_path());
+      std::ofstream(file, std::ios::binary) << "partial";
+    }
+    return files;
+  };
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_FALSE(fs::exists(temp.parent_path())) << "the temporary folder outlived the run";
+  std::ofstream(app / "my notes.tmp") << "mine";
+
+  std::vector<fs::path> left = leave();
+  run = testsupport::RunFromShell(SetupProgram(), {"-silent"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  for (const fs::path& file : left) EXPECT_FALSE(fs::exists(file)) << file;
+  EXPECT_FALSE(fs::exists(temp.parent_path()));
+  EXPECT_EQ(ReadFile(app / "my notes.tmp"), "mine");
+
+  left = leave();
+  testsupport::RunResult removal = testsupport::Run(folder + d + "Uninstall.exe", {"-silent"});
+  EXPECT_EQ(removal.exitCode, 0) << removal.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(app / "Uninstall.exe"); }));
+  for (const fs::path& file : left) EXPECT_FALSE(fs::exists(file)) << file;
+  EXPECT_FALSE(fs::exists(app / "data"));
+  EXPECT_FALSE(fs::exists(temp.parent_path()));
+  EXPECT_EQ(ReadFile(app / "my notes.tmp"), "mine");
+}
+
+#ifndef _WIN32
+// A hive's store that cannot be read ends the run before anything is written, with the file named, and
+// the store is left as it was.
+TEST_F(InstallTest, ADamagedRegistryStoreFailsTheRunAndNamesItsFile) {
+  const fs::path store = platform::ToPath(platform::GetEnv("VEL_REGISTRY_DIR"));
+  const std::string garbage = "no database here " + std::string(700, '#');
+  {
+    const fs::path file = store / "HKEY_CURRENT_USER.db";
+    const fs::path saved = root / "saved.db";
+    const bool had = fs::exists(file);
+    if (had) fs::copy_file(file, saved, fs::copy_options::overwrite_existing);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << garbage;
+
+    testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", folder});
+    const std::string damaged = ReadFile(file);
+    if (had)
+      fs::copy_file(saved, file, fs::copy_options::overwrite_existing);
+    else
+      fs::remove(file);
+
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "(!) Installation has failed")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "<!> Error: The registry store \"" + file.string() +
+                                        "\" is damaged: file is not a database; nothing was installed."))
+        << run.output;
+    EXPECT_EQ(damaged, garbage);
+    EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
+  }
+}
+#endif

@@ -10,6 +10,7 @@
 #include "child_process.h"
 #include "install_traces.h"
 #include "installer/engine.h"
+#include "installer/leftovers.h"
 #include "installer/record.h"
 #include "installer/state.h"
 #include "platform/environment.h"
@@ -386,4 +387,43 @@ TEST(StateTest, DefaultsOfThisBuild) {
     if (expected.back() != vel::PathDelim) expected += vel::PathDelim;
     EXPECT_EQ(ExecutablePath(AppOptions), expected + "QuarrowStudio.exe");
   }
+}
+
+// A run killed part-way (while writing the archive, the uninstaller, the report or an extracted file)
+// leaves its partial files; the next run's first step removes exactly those and touches nothing else,
+// files with look-alike names included.
+TEST_F(EngineTest, TheNextRunRemovesAKilledRunsLeftoversAndNothingElse) {
+  RunSteps();
+  ASSERT_FALSE(InstallFailed);
+  const fs::path app = platform::ToPath(InstallOptions.InstallPath);
+  const fs::path temp = root / "temp";
+  const std::vector<fs::path> leftovers = {
+      temp / "program.zip",
+      temp / "program.zip.4242-1.part",
+      temp / "program.zip.part",  // as earlier builds named it
+      app / "Uninstall.exe.4242-2.part",
+      app / "Uninstall.exe.part",
+      app / "InstallReport.ini.4242-3.tmp",
+      app / "InstallReport.ini.tmp",
+      app / "~zip4242-4.tmp",
+      app / "data" / "~zip4242-5.tmp",
+      app / "data" / "~zip7.tmp",
+  };
+  const std::vector<fs::path> lookAlikes = {
+      temp / "other.zip",          temp / "program.zip.bak",        app / "notes.tmp",
+      app / "download.part",       app / "~zipper.tmp",             app / "~zip.tmp",
+      app / "data" / "Uninstall.exe.part", app / "InstallReport.ini.12.tmp", app / "Uninstall.exe.4242-x.part",
+  };
+  for (const fs::path& file : lookAlikes) WriteText(platform::FromPath(file), "kept");
+  const std::map<fs::path, std::string> before = Snapshot(root);
+  for (const fs::path& file : leftovers) WriteText(platform::FromPath(file), "partial");
+
+  ResetState();
+  SetDefaults();
+  InstallOptions.InstallPath = platform::FromPath(app);
+  TempFolder = platform::FromPath(temp) + d;
+  RunInstallStep(1);
+  EXPECT_FALSE(InstallFailed);
+  for (const fs::path& file : leftovers) EXPECT_FALSE(fs::exists(file)) << file;
+  EXPECT_EQ(Snapshot(root), before);
 }

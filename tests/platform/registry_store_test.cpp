@@ -408,6 +408,70 @@ TEST_F(RegistryStore, AStoreThatCannotBeOpenedIsEmptyAndRefusesWrites) {
   EXPECT_THROW(key.OpenKey("Software", true), RegistryError);
 }
 
+// A hive file that is there but is no readable store: every use names the file, nothing answers as if
+// the hive were empty, and the file is left byte for byte as it was.
+TEST_F(RegistryStore, ADamagedStoreIsAnErrorNamingItsFileAndIsNeverWritten) {
+  struct Damage {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+  };
+  const std::vector<Damage> damages = {
+      {"garbage", [](const fs::path& file) { std::ofstream(file, std::ios::binary) << "not a database at all, " << std::string(600, 'x'); }},
+      {"a valid header over garbage pages",
+       [this](const fs::path& file) {
+         {
+           RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
+           key.OpenKey("Software\\Kept", true);
+           key.WriteValue("Value", Str("kept"));
+         }
+         // The header stays, every page after the first is overwritten.
+         std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+         f.seekp(100);
+         f << std::string(static_cast<std::size_t>(fs::file_size(file)) - 100, '\x5A');
+       }},
+      {"a folder where the file should be", [](const fs::path& file) { fs::create_directories(file / "inside"); }},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    fs::remove_all(Store());
+    fs::create_directories(Store());
+    const fs::path file = Store() / "HKEY_CURRENT_USER.db";
+    damage.make(file);
+    auto snapshot = [&] {
+      std::string bytes;
+      if (fs::is_regular_file(file)) {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+      }
+      return bytes;
+    };
+    const std::string before = snapshot();
+    auto expectNamed = [&](const char* step, const std::function<void()>& action) {
+      try {
+        action();
+        ADD_FAILURE() << step << " answered as if the hive were empty";
+      } catch (const RegistryError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"" + file.string() + "\""), std::string::npos) << step << ": " << e.what();
+      }
+    };
+    expectNamed("a question", [] { RegistryKey(platform::kRootCurrentUser, platform::kKeyRead).OpenKey("Software", false); });
+    expectNamed("the root", [] { RegistryKey(platform::kRootCurrentUser, platform::kKeyRead).OpenKey("", false); });
+    expectNamed("a creation", [] { RegistryKey(platform::kRootCurrentUser, platform::kKeyAllAccess).OpenKey("Software\\New", true); });
+    expectNamed("a removal", [] {
+      RegistryKey key(platform::kRootCurrentUser, platform::kKeyAllAccess);
+      key.OpenKey("", false);
+      key.DeleteKey("Software");
+    });
+    // A live folder of the desktop is no way around it either: the store may hold its own value.
+    expectNamed("a live key", [] { RegistryKey(platform::kRootCurrentUser, platform::kKeyRead).OpenKey(kUserShellFolders, false); });
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(fs::is_directory(file), std::string(damage.what) == "a folder where the file should be");
+    // Another hive is a file of its own and goes on working.
+    RegistryKey machine(platform::kRootLocalMachine, platform::kKeyAllAccess);
+    EXPECT_TRUE(machine.OpenKey("Software\\Other", true));
+  }
+}
+
 TEST_F(RegistryStore, ShellFoldersAnswerFromTheUserDirectories) {
   const std::string home = (root_ / "home").string();
   const std::string config = (root_ / "config").string();

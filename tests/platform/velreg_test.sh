@@ -240,6 +240,23 @@ run -- query "$PERSONALIZE" /v AppsUseLightTheme
 grep -q 'AppsUseLightTheme    REG_DWORD    0x1' "$T/out" || fail "a stored value does not win"
 unset VELREG_PATH
 
+# --- a damaged store: an error naming the file, for reading and writing alike, and the file kept -------
+DAMAGED="$T/damaged"
+mkdir -p "$DAMAGED"
+printf 'this is no database, whatever its name says %0600d' 0 >"$DAMAGED/HKEY_CURRENT_USER.db"
+cp "$DAMAGED/HKEY_CURRENT_USER.db" "$T/damaged-copy"
+VEL_REGISTRY_DIR="$DAMAGED"
+for args in 'query HKCU\Software' 'query HKCU' 'add HKCU\Software\New /v X /d 1 /f' 'delete HKCU\Software /f'; do
+  # shellcheck disable=SC2086
+  run -- $args
+  expect_rc 1
+  : | expect_out
+  grep -q "^ERROR: .*\"$DAMAGED/HKEY_CURRENT_USER.db\"" "$T/err" || fail "the error does not name the store: $(cat "$T/err")"
+  cmp -s "$DAMAGED/HKEY_CURRENT_USER.db" "$T/damaged-copy" || fail "the damaged store was changed"
+done
+[ "$(ls "$DAMAGED")" = HKEY_CURRENT_USER.db ] || fail "files were added beside the damaged store: $(ls "$DAMAGED")"
+VEL_REGISTRY_DIR="$T/store"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failed"
   exit 1

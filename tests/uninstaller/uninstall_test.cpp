@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "installer/leftovers.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -420,4 +421,46 @@ TEST_F(UninstallTest, WithoutAnyoneToAskTheProgramSaysSoAndRemovesNothing) {
   EXPECT_TRUE(fs::exists(ReportFile()));
   EXPECT_TRUE(fs::exists(program));
   EXPECT_TRUE(registry_.KeyExists(kRecordLocation));
+
+// An update killed part-way leaves partial files beside the application and the archive in the
+// installer's temporary folder: they go with the installation, and so does a folder only they kept,
+// while files with look-alike names stay. The temporary folders go when empty, up to the publisher's
+// folder while it holds nothing else, never further.
+TEST_F(UninstallTest, RemovesWhatAnInterruptedInstallationLeft) {
+  const std::string savedLocal = platform::GetEnv("LOCALAPPDATA");
+  platform::SetEnv("LOCALAPPDATA", FromPath(root_ / "local"));
+  const fs::path temp = ToPath(installer::InstallerTempFolder());
+  const fs::path publisher = temp.parent_path().parent_path().parent_path();
+  ASSERT_EQ(publisher.parent_path(), root_ / "local");
+  const std::vector<fs::path> leftovers = {
+      temp / "program.zip",
+      temp / "program.zip.4242-1.part",
+      folder_ / "Uninstall.exe.4242-2.part",
+      folder_ / "InstallReport.ini.4242-3.tmp",
+      folder_ / "data" / "~zip4242-4.tmp",
+      folder_ / "fresh" / "sub" / "~zip4242-5.tmp",  // in a folder that only the cut-short run made
+  };
+  const std::vector<fs::path> lookAlikes = {folder_ / "notes.tmp", folder_ / "mine" / "Uninstall.exe.part",
+                                            folder_ / "~zipper.tmp"};
+  for (const fs::path& file : leftovers) WriteFile(file);
+  for (const fs::path& file : lookAlikes) WriteFile(file);
+  WriteFile(publisher / "Another App" / "settings.ini");
+
+  EXPECT_EQ(uninstaller::RunUninstall(Folder(), true), uninstaller::kExitRemoved);
+  for (const fs::path& file : leftovers) EXPECT_FALSE(fs::exists(file)) << file;
+  for (const fs::path& file : lookAlikes) EXPECT_TRUE(fs::exists(file)) << file;
+  EXPECT_FALSE(fs::exists(folder_ / "fresh"));
+  EXPECT_FALSE(fs::exists(temp.parent_path())) << "the installer's temporary folders stayed";
+  EXPECT_TRUE(fs::exists(publisher / "Another App" / "settings.ini"));
+
+  // With nothing else in it, the publisher's folder goes too, but not the folder it lies in.
+  fs::remove_all(publisher / "Another App");
+  WriteFile(temp / "program.zip");
+  WriteFile(folder_ / uninstaller::kUninstallerFileName);
+  report_ = DefaultReport();
+  SaveReport();
+  EXPECT_EQ(uninstaller::RunUninstall(Folder(), true), uninstaller::kExitRemoved);
+  EXPECT_FALSE(fs::exists(publisher));
+  EXPECT_TRUE(fs::is_directory(root_ / "local"));
+  platform::SetEnv("LOCALAPPDATA", savedLocal);
 }

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
+#include <thread>
 
 #include "child_process.h"
 #include "platform/environment.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "vel/files.h"
 #include "vel/registry.h"
@@ -171,5 +175,65 @@ TEST(FolderSizeTest, AddsEveryFileBelowTheFolder) {
   EXPECT_EQ(FolderSize(platform::FromPath(root)), 1024);
   EXPECT_EQ(FolderSize(platform::FromPath(root) + d), 1024);
   EXPECT_EQ(FolderSize(platform::FromPath(root / "missing")), 0);
+  std::filesystem::remove_all(root);
+}
+
+TEST(TemporaryNameTest, EachWriteHasANameOfItsOwnAndItsLeftoversAreKnown) {
+  const std::filesystem::path root = testsupport::MakeTempFolder();
+  const std::filesystem::path target = root / "InstallReport.ini";
+  const std::string pid = std::to_string(platform::CurrentProcessId());
+  std::set<std::filesystem::path> names;
+  for (int i = 0; i < 3; ++i) names.insert(platform::TemporaryNameFor(target, ".tmp"));
+  EXPECT_EQ(names.size(), 3u);
+  for (const std::filesystem::path& name : names) {
+    const std::string file = platform::FromPath(name.filename());
+    EXPECT_TRUE(file.starts_with("InstallReport.ini." + pid + "-")) << file;
+    EXPECT_TRUE(platform::IsTemporaryNameFor(file, "InstallReport.ini", ".tmp")) << file;
+  }
+  // A name still taken, by a file an ended process with the same id left, is stepped over.
+  const std::filesystem::path taken = platform::TemporaryNameIn(root, "~zip", ".tmp");
+  std::ofstream(taken) << "left";
+  EXPECT_NE(platform::TemporaryNameIn(root, "~zip", ".tmp"), taken);
+  EXPECT_TRUE(platform::IsTemporaryNameIn(platform::FromPath(taken.filename()), "~zip", ".tmp"));
+
+  const std::pair<const char*, bool> forTarget[] = {
+      {"InstallReport.ini.12-3.tmp", true},   {"InstallReport.ini.tmp", false},
+      {"InstallReport.ini.12.tmp", false},    {"InstallReport.ini.12-.tmp", false},
+      {"InstallReport.ini.a-3.tmp", false},   {"Other.ini.12-3.tmp", false},
+      {"InstallReport.ini.12-3.part", false}, {"InstallReport.ini12-3.tmp", false},
+  };
+  for (const auto& [name, expected] : forTarget)
+    EXPECT_EQ(platform::IsTemporaryNameFor(name, "InstallReport.ini", ".tmp"), expected) << name;
+  const std::pair<const char*, bool> inFolder[] = {
+      {"~zip12-3.tmp", true}, {"~zip.tmp", false}, {"~zip12.tmp", false}, {"~zipx-3.tmp", false}, {"zip12-3.tmp", false},
+  };
+  for (const auto& [name, expected] : inFolder)
+    EXPECT_EQ(platform::IsTemporaryNameIn(name, "~zip", ".tmp"), expected) << name;
+  std::filesystem::remove_all(root);
+}
+
+// Writers of one INI file at once each finish: none finds its temporary file taken or renamed away by
+// another, and none is left behind.
+TEST(TemporaryNameTest, WritersOfOneIniFileAtOnceAllSucceed) {
+  const std::filesystem::path root = testsupport::MakeTempFolder();
+  const std::string file = platform::FromPath(root / "InstallReport.ini");
+  std::atomic<int> failures{0};
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 4; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < 40; ++i) {
+        try {
+          platform::IniWriteString(file, "Report", "Writer" + std::to_string(w), std::to_string(i));
+        } catch (const std::exception&) {
+          ++failures;
+        }
+      }
+    });
+  }
+  for (std::thread& t : writers) t.join();
+  EXPECT_EQ(failures.load(), 0);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(root)) left.push_back(platform::FromPath(entry.path().filename()));
+  EXPECT_EQ(left, std::vector<std::string>{"InstallReport.ini"});
   std::filesystem::remove_all(root);
 }

@@ -149,6 +149,7 @@ TEST_F(RegistryTest, ValuesAsText) {
     platform::RegistryKey raw(platform::kRootCurrentUser, platform::kKeyAllAccess);
     ASSERT_TRUE(raw.OpenKey("Software\\VelTests\\AsText", false));
     raw.WriteValue("Bytes", {platform::RegType::Binary, {0x0A, 0xFF, 0x10}});
+    raw.WriteValue("NoBytes", {platform::RegType::Binary, {}});
     raw.WriteValue("Five", {platform::RegType::DWord, {5, 0, 0, 0}});
     raw.WriteValue("Quad", {platform::RegType::QWord, {1, 0, 0, 0, 0, 0, 0, 0}});
     raw.WriteValue("Expand", {platform::RegType::ExpandString, {'%', 0, 'X', 0, '%', 0, 0, 0}});
@@ -159,6 +160,18 @@ TEST_F(RegistryTest, ValuesAsText) {
   EXPECT_EQ(reg.GetValueAsStringEx(key, "Minus"), "-12");
   EXPECT_EQ(reg.GetValueAsStringEx(key, "Quad"), "01,00,00,00,00,00,00,00");
   EXPECT_EQ(reg.GetValueAsStringEx(key, "Expand"), "%X%");
+  // A binary value of no bytes is there, and empty; not a failed read.
+  EXPECT_TRUE(reg.GetValueExists(key, "NoBytes"));
+  EXPECT_EQ(reg.GetValueType(key, "NoBytes"), TRegDataType::rdBinary);
+  EXPECT_EQ(reg.GetValueAsStringEx(key, "NoBytes"), "");
+  {
+    platform::RegistryKey raw(platform::kRootCurrentUser, platform::kKeyRead);
+    ASSERT_TRUE(raw.OpenKey("Software\\VelTests\\AsText", false));
+    std::optional<platform::RegValue> empty = raw.ReadValue("NoBytes");
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_EQ(empty->type, platform::RegType::Binary);
+    EXPECT_TRUE(empty->data.empty());
+  }
   EXPECT_TRUE(errors.empty());
 
   EXPECT_EQ(reg.GetValueAsString(key, "Expand"), "%X%");

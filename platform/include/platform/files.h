@@ -34,6 +34,18 @@ void MarkExecutable(const std::filesystem::path& path);
 // system.
 bool IsLink(const std::filesystem::path& path);
 
+// Temporary names for a file written in full and then renamed over its target, so a reader never sees
+// half of it. Each carries the process's id and a count of the process's own, so two writes of the
+// same target, in one process or in two at once, never share one: the target's name followed by
+// ".<id>-<count>" and `suffix` (".tmp", ".part"), or in `folder` a short `prefix` + "<id>-<count>" +
+// `suffix` where the target's own name may already be as long as a name can be.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, std::string_view suffix);
+std::filesystem::path TemporaryNameIn(const std::filesystem::path& folder, std::string_view prefix,
+                                      std::string_view suffix);
+// Whether a file name is one the functions above give: what an interrupted write leaves behind.
+bool IsTemporaryNameFor(std::string_view name, std::string_view target, std::string_view suffix);
+bool IsTemporaryNameIn(std::string_view name, std::string_view prefix, std::string_view suffix);
+
 // INI files: sections in square brackets, one key=value per line. Writing replaces an existing key
 // of the section (names compared without regard to letter case), appends a missing key at the end of
 // its section and a missing section at the end of the file, and keeps every other line. Throws

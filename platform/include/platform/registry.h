@@ -59,7 +59,9 @@ class RegistryError : public std::runtime_error {
 
 // One accessor: a root, an access mask (rights plus view flag) and at most one open key. Paths and
 // names are "\"-separated, relative to the root; leading and trailing "\" are ignored, an empty path
-// is the root itself. Names are compared without regard to letter case.
+// is the root itself. Names are compared without regard to letter case. Where the system keeps the
+// hive in a file of its own, a file that is there but cannot be read as a hive makes every operation,
+// questions and removals included, throw RegistryError naming the file; it is never written.
 class RegistryKey {
  public:
   RegistryKey(RegRoot root, std::uint32_t access);
@@ -82,7 +84,8 @@ class RegistryKey {
   bool ValueExists(std::string_view name);
   std::vector<std::string> KeyNames();
   std::vector<std::string> ValueNames();
-  // The value, or nothing when it (or the current key) is missing.
+  // The value, or nothing when it (or the current key) is missing; a value of no bytes is a value.
+  // A read that fails otherwise throws RegistryError.
   std::optional<RegValue> ReadValue(std::string_view name);
 
   // Actions throw RegistryError when they fail, also when there is no current key.
