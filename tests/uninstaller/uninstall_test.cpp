@@ -421,6 +421,7 @@ TEST_F(UninstallTest, WithoutAnyoneToAskTheProgramSaysSoAndRemovesNothing) {
   EXPECT_TRUE(fs::exists(ReportFile()));
   EXPECT_TRUE(fs::exists(program));
   EXPECT_TRUE(registry_.KeyExists(kRecordLocation));
+}
 
 // An update killed part-way leaves partial files beside the application and the archive in the
 // installer's temporary folder: they go with the installation, and so does a folder only they kept,
