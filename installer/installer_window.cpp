@@ -8,6 +8,7 @@
 #include "installer/descriptor.h"
 #include "installer/package_info.h"
 #include "installer/state.h"
+#include "installer/window_parts.h"
 #include "lux/animations.h"
 #include "lux/button.h"
 #include "lux/checkbox.h"
@@ -54,19 +55,6 @@ constexpr const char* kGlyphDone = "\uEA3A\uE73E";
 constexpr const char* kGlyphDownload = "\uE118";
 constexpr const char* kGlyphError = "\uEA39";
 constexpr const char* kGlyphDelete = "\uE107";
-
-ui::TFont Sized(ui::TFont Font, double Pixels) {
-  Font.SetHeight(Pixels);
-  return Font;
-}
-
-lux::FXIconSelect Glyph(const char* Text) {
-  lux::FXIconSelect icon(nullptr);
-  icon.SetIconType(lux::FXIconType::SegoeIcon);
-  icon.SetSelectSegoe(Text);
-  icon.SetEnabled(true);
-  return icon;
-}
 
 // A picture the program carries; none when this program carries no such data.
 std::optional<ui::TPicture> Carried(const char* Name) {
@@ -477,15 +465,7 @@ void TInstaller::ThemeChange(bool DarkTheme) {
 }
 
 void TInstaller::ApplyTextColor() {
-  // The licence view does not follow the theme by itself: its text takes TextColor on the window's
-  // background.
-  lux::FXColorSets& colors = EULA->CustomColors();
-  colors.SetDarkForeGround(TextColor);
-  colors.SetLightForeGround(TextColor);
-  colors.SetDarkBackGround(DrawColors().BackGround());
-  colors.SetLightBackGround(DrawColors().BackGround());
-  colors.SetEnabled(true);
-  EULA->UpdateTheme(false);
+  PaintInTextColor(*EULA, DrawColors().BackGround());
 }
 
 void TInstaller::StartAnimation(ui::TWinControl* Panel, ui::TWinControl* PrevPanel) {

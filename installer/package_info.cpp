@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "installer/state.h"
+#include "installer/window_parts.h"
 #include "lux/button.h"
 #include "lux/classes.h"
 #include "lux/icon_view.h"
@@ -27,19 +28,6 @@ const char* const kArrowGlyph = "\xEE\x9D\xAC";  // U+E76C
 const char* const kTitleGlyph = "\xEF\x83\xA3";  // U+F0E3
 const char* const kCloseGlyph = "\xEE\x84\x8A";  // U+E10A
 const char* const kCopyGlyph = "\xEE\x85\xAF";   // U+E16F
-
-lux::FXIconSelect Glyph(const char* Text) {
-  lux::FXIconSelect icon(nullptr);
-  icon.SetIconType(lux::FXIconType::SegoeIcon);
-  icon.SetSelectSegoe(Text);
-  icon.SetEnabled(true);
-  return icon;
-}
-
-ui::TFont Sized(ui::TFont Font, double Pixels) {
-  Font.SetHeight(Pixels);
-  return Font;
-}
 
 template <class T>
 T* Place(lux::FXForm& Form, ui::TWinControl* Parent, const char* Name, ui::TAlign Align) {
@@ -121,14 +109,7 @@ void TPackageInfo::BoldLastLine() {
 }
 
 void TPackageInfo::ApplyTextColor() {
-  // Custom colours replace the background as well; keep the window's so only the text changes.
-  lux::FXColorSets& colors = DataSheet->CustomColors();
-  colors.SetDarkForeGround(TextColor);
-  colors.SetLightForeGround(TextColor);
-  colors.SetDarkBackGround(DrawColors().BackGround());
-  colors.SetLightBackGround(DrawColors().BackGround());
-  colors.SetEnabled(true);
-  DataSheet->UpdateTheme(false);
+  PaintInTextColor(*DataSheet, DrawColors().BackGround());
 }
 
 std::vector<lux::FXTextLine> PackageReport() {
