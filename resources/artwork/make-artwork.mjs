@@ -1,53 +1,8 @@
 // Draws the installer window's pictures (the cover strip and the licence page's two radio pictures)
 // and writes them as PNG files into the folder named on the command line. Same input, same bytes.
-import { deflateSync } from 'node:zlib';
 import { writeFileSync, mkdirSync } from 'node:fs';
 import { join } from 'node:path';
-
-// ---- PNG -------------------------------------------------------------------------------------------
-
-const crcTable = Array.from({ length: 256 }, (_, n) => {
-  let c = n;
-  for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-  return c >>> 0;
-});
-
-function crc32(bytes) {
-  let c = 0xffffffff;
-  for (const b of bytes) c = crcTable[(c ^ b) & 0xff] ^ (c >>> 8);
-  return (c ^ 0xffffffff) >>> 0;
-}
-
-function chunk(type, data) {
-  const head = Buffer.alloc(8);
-  head.writeUInt32BE(data.length, 0);
-  head.write(type, 4, 'ascii');
-  const tail = Buffer.alloc(4);
-  tail.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), data])), 0);
-  return Buffer.concat([head, data, tail]);
-}
-
-// `rgba` holds straight (not premultiplied) colour, four floats 0..1 a pixel.
-function encodePng(width, height, rgba) {
-  const ihdr = Buffer.alloc(13);
-  ihdr.writeUInt32BE(width, 0);
-  ihdr.writeUInt32BE(height, 4);
-  ihdr.set([8, 6, 0, 0, 0], 8);  // 8 bits a channel, RGBA, no interlace
-  const raw = Buffer.alloc(height * (1 + width * 4));
-  for (let y = 0; y < height; y++) {
-    const row = y * (1 + width * 4);
-    raw[row] = 0;  // no filter
-    for (let x = 0; x < width * 4; x++) {
-      raw[row + 1 + x] = Math.round(Math.min(1, Math.max(0, rgba[y * width * 4 + x])) * 255);
-    }
-  }
-  return Buffer.concat([
-    Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
-    chunk('IHDR', ihdr),
-    chunk('IDAT', deflateSync(raw, { level: 9 })),
-    chunk('IEND', Buffer.alloc(0)),
-  ]);
-}
+import { encodePng } from './png.mjs';
 
 // ---- Drawing ---------------------------------------------------------------------------------------
 
@@ -83,7 +38,7 @@ class Picture {
     this.rgba[p + 3] = out;
   }
 
-  png() { return encodePng(this.width, this.height, this.rgba); }
+  png() { return encodePng(this); }
 }
 
 const hex = (text, alpha = 1) => [
