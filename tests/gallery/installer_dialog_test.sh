@@ -9,12 +9,8 @@ mkdir -p "$shots"
 
 . "$(dirname "$0")/x11_lib.sh"
 
-# A home, XDG folders and registry store of the test's own; the instance lock lives in the runtime folder.
-box=$(mktemp -d)
-export HOME=$box/home XDG_DATA_HOME=$box/home/.local/share XDG_CONFIG_HOME=$box/home/.config
-export XDG_RUNTIME_DIR=$box/run VEL_REGISTRY_DIR=$box/registry
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
+# A home, XDG folders and registry store of the test's own.
+isolated_box
 
 pids=()
 cleanup() {

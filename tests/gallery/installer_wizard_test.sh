@@ -19,11 +19,8 @@ mkdir -p "$shots"
 . "$(dirname "$0")/x11_lib.sh"
 
 # A home, XDG folders and registry store of this case's own.
-box=$(mktemp -d)
-export HOME=$box/home XDG_DATA_HOME=$box/home/.local/share XDG_CONFIG_HOME=$box/home/.config
-export XDG_RUNTIME_DIR=$box/run VEL_REGISTRY_DIR=$box/registry
-mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR" "$HOME/Desktop"
-chmod 700 "$XDG_RUNTIME_DIR"
+isolated_box
+mkdir -p "$HOME/Desktop"
 printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 # The application leaves a line here when it runs.
 export QUARROW_DEMO_MARKER=$box/demo-ran

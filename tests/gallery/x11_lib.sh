@@ -33,3 +33,13 @@ stop() {
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
   kill -KILL "$pid" 2>/dev/null || true
 }
+
+# A home, XDG folders and registry store of the test's own in a new folder, named in $box (the
+# instance lock lives in its runtime folder); the caller removes $box when it ends.
+isolated_box() {
+  box=$(mktemp -d)
+  export HOME=$box/home XDG_DATA_HOME=$box/home/.local/share XDG_CONFIG_HOME=$box/home/.config
+  export XDG_RUNTIME_DIR=$box/run VEL_REGISTRY_DIR=$box/registry
+  mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+}
