@@ -76,12 +76,8 @@ namespace {
 // Today as the uninstall records write it: yyyymmdd, local time.
 std::string InstallDate() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
+  // The one use of the shared conversion buffer, on the user-interface thread, copied at once.
+  const std::tm local = *std::localtime(&now);
   char text[16];
   std::strftime(text, sizeof text, "%Y%m%d", &local);
   return text;
