@@ -8,6 +8,7 @@
 #include "installer/messages.h"
 #include "installer/state.h"
 #include "platform/files.h"
+#include "platform/instance_lock.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/files.h"
@@ -33,6 +34,9 @@ void EndProcess(int code) { throw TEndProcess(code); }
 
 void RestartAsAdmin(std::string ExtraParameter) {
   if (!ExtraParameter.empty()) ExtraParameter += ' ';
+  // The new copy does this run's work: it must find the application's installer lock free, while this
+  // process lives on for its last moments.
+  platform::LeaveNamedLock(InstallerLockName());
   vel::ShellRun(platform::ExecutablePath(), true, ExtraParameter + "-force " + vel::GetParameters(), true, "");
   Pause500();
   EndProcess(ExitSuccess);

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "installer/descriptor.h"
 #include "platform/files.h"
 #include "vel/files.h"
 #include "vel/text.h"
@@ -54,6 +55,8 @@ fs::path WithoutTrailingDelimiter(const std::string& folder) {
 }
 
 }  // namespace
+
+std::string InstallerLockName() { return std::string("VelnorInstaller-") + descriptor::AppName; }
 
 std::string InstallerTempFolder() {
   return vel::AppDataFolder("Velnor Installer", true, false, vel::TAppDataKind::Local) + "Temp" + vel::PathDelim;

@@ -10,6 +10,11 @@ namespace installer {
 // The archive's name in the temporary folder.
 inline constexpr const char* ArchiveFileName = "program.zip";
 
+// The lock every installer of this application holds while it runs, wherever it installs to: they share
+// the temporary folder and the record, so only one may work at a time, and a clean-up of the temporary
+// folder waits for none of them to hold it.
+std::string InstallerLockName();
+
 // The installer's own temporary folder, "<local application data>\<publisher>\Velnor Installer\Temp\",
 // without creating it.
 std::string InstallerTempFolder();

@@ -18,6 +18,7 @@
 #include "installer/descriptor.h"
 #include "installer/leftovers.h"
 #include "platform/files.h"
+#include "platform/instance_lock.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/self_delete.h"
@@ -386,13 +387,15 @@ int Uninstall(const fs::path& folder, bool silent, Output& out) {
   }
   // What an interrupted installation or update left (partial files here, the archive in the installer's
   // temporary folder) would otherwise keep the folders from going.
-  const std::string installerTemp = installer::InstallerTempFolder();
+  // The archive in the temporary folder is a running installer's own while one runs (at any path).
+  const bool installerRuns = platform::NamedLockHeld(installer::InstallerLockName());
+  const std::string installerTemp = installerRuns ? std::string() : installer::InstallerTempFolder();
   for (const fs::path& left : installer::RemoveLeftovers(installerTemp, platform::FromPath(folder))) {
     const fs::path relative = left.lexically_relative(folder);
     if (relative.empty() || *relative.begin() == "..") continue;
     for (fs::path up = relative.parent_path(); !up.empty(); up = up.parent_path()) folders.insert(up);
   }
-  installer::RemoveEmptyTempFolders(installerTemp);
+  if (!installerRuns) installer::RemoveEmptyTempFolders(installerTemp);
   std::vector<fs::path> deepestFirst(folders.begin(), folders.end());
   std::stable_sort(deepestFirst.begin(), deepestFirst.end(),
                    [](const fs::path& a, const fs::path& b) { return Depth(a) > Depth(b); });

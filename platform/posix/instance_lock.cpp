@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <vector>
 
 #include "platform/environment.h"
 
@@ -44,12 +46,21 @@ std::string LockFileName(const std::string& name) {
   return name.substr(0, 64) + "~" + digest;
 }
 
+std::string LockPath(const std::string& name) { return LockFolder() + "/" + LockFileName(name) + ".lock"; }
+
+// The descriptors this process holds each lock through: the lock lives exactly as long as they do.
+std::map<std::string, std::vector<int>>& Held() {
+  static std::map<std::string, std::vector<int>> held;
+  return held;
+}
+
 }  // namespace
 
 bool JoinNamedLock(const std::string& name) {
-  std::string path = LockFolder() + "/" + LockFileName(name) + ".lock";
+  std::string path = LockPath(name);
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return false;
+  Held()[name].push_back(fd);
   // Open-file-description locks belong to this descriptor, not to the process, so a second call of
   // the same process sees the first call's lock as another holder. The write lock succeeds only for
   // the first holder; it then turns into a shared one (atomically) like everyone else's. The
@@ -63,6 +74,25 @@ bool JoinNamedLock(const std::string& name) {
     fcntl(fd, F_OFD_SETLKW, &lock);
   }
   return !first;
+}
+
+void LeaveNamedLock(const std::string& name) {
+  auto found = Held().find(name);
+  if (found == Held().end()) return;
+  for (int fd : found->second) close(fd);
+  Held().erase(found);
+}
+
+bool NamedLockHeld(const std::string& name) {
+  int fd = open(LockPath(name).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  // Asks who would stand in the way of a writer; the answer does not count this descriptor's own.
+  const bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  close(fd);
+  return held;
 }
 
 }  // namespace platform

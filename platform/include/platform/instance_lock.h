@@ -9,5 +9,10 @@ namespace platform {
 // already existed, held by another process or by an earlier call of this one; false when this call
 // created it, and false when it could not be had at all.
 bool JoinNamedLock(const std::string& name);
+// Lets go of what JoinNamedLock took under this name in this process (a process that hands its work
+// to another before it ends); nothing when it holds none.
+void LeaveNamedLock(const std::string& name);
+// Whether some process holds the lock of this name now, without taking or making it.
+bool NamedLockHeld(const std::string& name);
 
 }  // namespace platform
