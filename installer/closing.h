@@ -18,7 +18,12 @@ inline constexpr int ExitSuccess = 0;
 inline constexpr int ExitInstallFailed = 1;
 inline constexpr int ExitBadParameter = 2;
 inline constexpr int ExitNewerInstalled = 3;
+// The application is running from where it would be replaced.
+inline constexpr int ExitApplicationRunning = 4;
 inline constexpr int ExitAnotherInstance = 5;
+// Not enough room on the install folder's volume, found before anything was written or when a write
+// ran out of it.
+inline constexpr int ExitDiskFull = 6;
 inline constexpr int ExitDeclined = 7;
 // An interactive run where no window can be shown.
 inline constexpr int ExitNoDisplay = 8;

@@ -6,11 +6,15 @@
 
 #include "installer/engine.h"
 #include "installer/install_path.h"
+#include "installer/leftovers.h"
 #include "installer/installer_window.h"
 #include "installer/log.h"
 #include "installer/previous_install.h"
+#include "installer/processes.h"
 #include "installer/state.h"
 #include "platform/canvas.h"
+#include "platform/files.h"
+#include "platform/instance_lock.h"
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/console.h"
@@ -30,6 +34,15 @@ constexpr const char* kStepNames[] = {"Prepare", "Export", "Extract", "Write", "
 [[noreturn]] void RunSilently() {
   ConsoleLine("(!) Installation type: silent");
   AfterFinish = TFinishAction::Close;
+  // Files of a running program are held open (Windows refuses to replace them half-way through the
+  // extraction) or replaced under it; nobody is there to close it, so the run ends before it begins.
+  if (FindRunningCopyIn(InstallOptions.InstallPath)) {
+    ConsoleLine("<!> Error: " + AppOptions.AppFullName + " is running from \"" + InstallOptions.InstallPath +
+                "\" (" + FoundProcess.Module + ", process " + std::to_string(FoundProcess.PID) +
+                "); nothing was installed. Close it and start the installer again.");
+    CloseInstaller(ExitApplicationRunning);
+    EndProcess(ExitApplicationRunning);
+  }
   std::string cause;
   for (std::int32_t step = 1; step <= 5; ++step) {
     const auto started = std::chrono::steady_clock::now();
@@ -39,6 +52,7 @@ constexpr const char* kStepNames[] = {"Prepare", "Export", "Extract", "Write", "
       RunInstallStep(step);
     } catch (const std::exception& e) {
       if (cause.empty()) cause = e.what();
+      if (platform::IsNoSpaceError(e)) NotEnoughSpace = true;
       InstallFailed = true;
     }
     if (InstallFailed && cause.empty()) cause = FailureCause;
@@ -56,8 +70,9 @@ constexpr const char* kStepNames[] = {"Prepare", "Export", "Extract", "Write", "
   }
   ConsoleLine(InstallFailed ? "(!) Installation has failed" : "(!) Installation successfull");
   if (InstallFailed) ConsoleLine("<!> Error: " + cause);
-  CloseInstaller(InstallFailed ? ExitInstallFailed : ExitSuccess);
-  EndProcess(InstallFailed ? ExitInstallFailed : ExitSuccess);
+  const int code = !InstallFailed ? ExitSuccess : NotEnoughSpace ? ExitDiskFull : ExitInstallFailed;
+  CloseInstaller(code);
+  EndProcess(code);
 }
 
 }  // namespace
@@ -169,7 +184,11 @@ int RunInstaller() {
         LogLine("Command line: " + vel::GetParameters());
       }
     }
-    if (vel::HasOtherInstance() && !ForceInstance) {
+    // Every installer of this application, wherever it lies and wherever it installs to, shares the
+    // temporary folder, the record and the shortcuts with the others: one at a time, "-force" or not.
+    // Held until the process ends, so it covers everything up to the last record and shortcut written.
+    const bool anotherInstaller = platform::JoinNamedLock(InstallerLockName());
+    if ((vel::HasOtherInstance() && !ForceInstance) || anotherInstaller) {
       // A silent run never waits for an answer, not even to an OK.
       if (silent)
         ConsoleLine("<!> Error: Another installation of this application is running; nothing was installed.");
@@ -203,7 +222,7 @@ int RunInstaller() {
     TInstaller window(nullptr);
     window.Show();
     window.Wizard().Run();
-    return ExitSuccess;
+    return InstallFailed && NotEnoughSpace ? ExitDiskFull : ExitSuccess;
   } catch (const TEndProcess& end) {
     return end.ExitCode;
   }

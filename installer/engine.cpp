@@ -2,9 +2,13 @@
 #include "installer/engine.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 
 #include "installer/leftovers.h"
 #include "installer/log.h"
@@ -37,9 +41,11 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
     out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     out.close();
     if (!out) {
+      // The system's reason travels with it: a full disk ends the run with its own code.
+      const int error = errno ? errno : EIO;
       std::error_code ec;
       std::filesystem::remove(part, ec);
-      throw std::runtime_error("Cannot write " + path);
+      throw std::system_error(error, std::generic_category(), "Cannot write " + path);
     }
   }
   if (program) platform::MarkExecutable(part);
@@ -58,8 +64,73 @@ void Guarded(F&& action) {
     action();
   } catch (const std::exception& e) {
     InstallFailed = true;
+    if (platform::IsNoSpaceError(e)) NotEnoughSpace = true;
     if (FailureCause.empty()) FailureCause = e.what();
   }
+}
+
+std::string Megabytes(std::uint64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return text;
+}
+
+// Room for the report, the record, the shortcuts and the file system's own bookkeeping.
+constexpr std::uint64_t kSpaceMargin = 8ull * 1024 * 1024;
+
+// The free room on the install folder's volume against all the run will put there at its fullest: the
+// application's files, the archive while it is unpacked, the uninstaller and a margin. Asked before
+// anything is written, so that a disk too small refuses the run instead of filling up half-way.
+void CheckDiskSpace() {
+  namespace fs = std::filesystem;
+  fs::path probe = platform::ToPath(InstallOptions.InstallPath);
+  std::error_code ec;
+  // The folder may not exist yet: its nearest existing parent lies on the volume it will.
+  while (!fs::exists(probe, ec) && probe.has_relative_path()) probe = probe.parent_path();
+  const fs::space_info space = fs::space(probe, ec);
+  // A volume that cannot be asked is left to the writes, which say so when they run out of room.
+  if (ec || space.available == static_cast<std::uintmax_t>(-1)) return;
+  const std::span<const std::uint8_t> program = CarriedData("program");
+  std::uint64_t needed = ZipUncompressedSize(program) + program.size() + kSpaceMargin;
+  if (InstallOptions.EnableUninstaller)
+    if (std::optional<std::span<const std::uint8_t>> uninstaller = platform::FindEmbeddedData("uninstall"))
+      needed += uninstaller->size();
+  if (space.available >= needed) return;
+  NotEnoughSpace = true;
+  throw std::runtime_error("Not enough disk space for \"" + InstallOptions.InstallPath + "\": the installation needs " +
+                           Megabytes(needed) + ", and " + Megabytes(space.available) +
+                           " is free. Nothing was installed.");
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+  std::ifstream in(platform::ToPath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Takes back what step 4 published before a later part of it failed, so that no report, record or
+// shortcut claims an installation that is not whole; an earlier installation's report and record are
+// put back as they were.
+void Withdraw(const std::string& report, const std::optional<std::vector<std::uint8_t>>& earlierReport) {
+  std::error_code ec;
+  for (const std::string& link : WrittenShortcuts) std::filesystem::remove(platform::ToPath(link), ec);
+  WrittenShortcuts.clear();
+  try {
+    UndoRegistryRecord();
+  } catch (const std::exception& e) {
+    LogLine(std::string("The record could not be taken back: ") + e.what());
+  }
+  if (earlierReport) {
+    try {
+      WriteWholeFile(report, *earlierReport, false);
+    } catch (const std::exception& e) {
+      LogLine(std::string("The earlier report could not be put back: ") + e.what());
+    }
+  } else {
+    std::filesystem::remove(platform::ToPath(report), ec);
+  }
+  // Not this run's any more: a later clean-up must not take the earlier installation's report.
+  WrittenBesides.erase(std::remove(WrittenBesides.begin(), WrittenBesides.end(), ReportFileName), WrittenBesides.end());
 }
 
 // The first file in `folder` the installation would replace although no earlier installation of this
@@ -122,6 +193,7 @@ void RunInstallStep(std::int32_t Step) {
           InstallOptions.InstallPick == TInstallPick::User ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
       Guarded([] {
         if (InstallOptions.InstallPath.empty()) throw std::runtime_error("No install folder");
+        CheckDiskSpace();
         if (!vel::DirectoryExists(InstallOptions.InstallPath))
           std::filesystem::create_directories(platform::ToPath(InstallOptions.InstallPath));
       });
@@ -188,21 +260,20 @@ void RunInstallStep(std::int32_t Step) {
       if (InstallFailed) break;  // the uninstaller could not be written: still unpublished
       {
         const std::string report = vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) + ReportFileName;
-        const bool earlierReport = vel::FileExists(report);
+        const std::optional<std::vector<std::uint8_t>> earlierReport = ReadWholeFile(report);
         Guarded([] {
           WriteInstallReport(InstallOptions.InstallPath);
           WrittenBesides.push_back(ReportFileName);
         });
         if (!InstallFailed && InstallOptions.AddRecordToRegistry) Guarded([] { WriteRegistryRecord(); });
-        if (InstallFailed) {
-          // No record stands for it: a report this run made would claim an installation nothing lists.
-          std::error_code ec;
-          if (!earlierReport) std::filesystem::remove(platform::ToPath(report), ec);
-          break;
-        }
+        if (!InstallFailed)
+          Guarded([] {
+            if (InstallOptions.CreateStartMenu) CreateShortcutIn(vel::TUserFolder::Programs);
+            if (InstallOptions.CreateDesktop) CreateShortcutIn(vel::TUserFolder::Desktop);
+          });
+        // Whatever part failed, what stood before it is taken back.
+        if (InstallFailed) Withdraw(report, earlierReport);
       }
-      if (InstallOptions.CreateStartMenu) CreateShortcutIn(vel::TUserFolder::Programs);
-      if (InstallOptions.CreateDesktop) CreateShortcutIn(vel::TUserFolder::Desktop);
       break;
     }
 

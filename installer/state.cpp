@@ -27,6 +27,7 @@ std::vector<std::string> WrittenFiles;
 std::vector<std::string> WrittenBesides;
 std::vector<std::string> WrittenShortcuts;
 std::string FailureCause;
+bool NotEnoughSpace = false;
 bool RecordWritten = false;
 std::optional<std::vector<std::pair<std::string, platform::RegValue>>> EarlierRecord;
 
@@ -115,6 +116,7 @@ void ResetState() {
   WrittenBesides.clear();
   WrittenShortcuts.clear();
   FailureCause.clear();
+  NotEnoughSpace = false;
   RecordWritten = false;
   EarlierRecord.reset();
 }

@@ -93,6 +93,9 @@ extern std::vector<std::string> WrittenBesides;
 extern std::vector<std::string> WrittenShortcuts;
 // What made the installation fail first, as its error said it (naming the file or key); empty until then.
 extern std::string FailureCause;
+// The installation failed for want of disk space: found short before anything was written, or a write
+// ran out of it.
+extern bool NotEnoughSpace;
 // Whether this run began writing the uninstall record, and the values the record held just before,
 // when there was one: the clean-up of a failed update puts an earlier installation's record back.
 extern bool RecordWritten;

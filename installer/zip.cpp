@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -265,6 +266,13 @@ void CreateFolders(const fs::path& folder, const std::string& name) {
   if (ec) throw EntryError(name, "cannot create the folder " + Quoted(platform::FromPath(folder)) + ": " + ec.message());
 }
 
+// A write that failed, with the system's reason: a full disk has to be told apart from a damaged entry.
+EZipError WriteError(const std::string& name, const fs::path& file) {
+  const int error = errno;
+  return EntryError(name, "cannot write " + Quoted(platform::FromPath(file)) +
+                              (error ? ": " + std::generic_category().message(error) : std::string()));
+}
+
 // A temporary file that is deleted unless it was committed (renamed over its target).
 class TTemporaryFile {
  public:
@@ -488,7 +496,7 @@ void TZipArchive::ExtractFile(const TZipEntry& entry, std::uint64_t dataOffset, 
       if (size > entry.Size - written) throw EntryError(name, "the data is longer than its recorded size");
       crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
       out.write(data, static_cast<std::streamsize>(size));
-      if (!out) throw EntryError(name, "cannot write " + Quoted(platform::FromPath(temporary.Path())));
+      if (!out) throw WriteError(name, temporary.Path());
       written += size;
     };
     std::vector<char> input(kBufferSize);
@@ -536,7 +544,7 @@ void TZipArchive::ExtractFile(const TZipEntry& entry, std::uint64_t dataOffset, 
                                  std::to_string(entry.Size) + ")");
     if (crc != entry.Crc32) throw EntryError(name, "CRC-32 mismatch (the data is damaged)");
     out.close();
-    if (!out) throw EntryError(name, "cannot write " + Quoted(platform::FromPath(temporary.Path())));
+    if (!out) throw WriteError(name, temporary.Path());
   }
   // A program packed on Unix keeps its execute bits.
   if (HasUnixMode(entry.MadeBy) && ((entry.ExternalAttributes >> 16) & 0111)) platform::MarkExecutable(temporary.Path());
@@ -589,6 +597,53 @@ std::vector<std::string> TZipArchive::ExtractAll(const std::string& folder,
     if (onWritten) onWritten(written.back());
   }
   return written;
+}
+
+std::uint64_t ZipUncompressedSize(std::span<const std::uint8_t> archive) {
+  auto u16 = [&](std::size_t at) -> std::uint64_t {
+    if (at + 2 > archive.size()) throw EZipError("The archive's central directory is cut short");
+    return archive[at] | archive[at + 1] << 8;
+  };
+  auto u32 = [&](std::size_t at) -> std::uint64_t { return u16(at) | u16(at + 2) << 16; };
+  auto u64 = [&](std::size_t at) -> std::uint64_t { return u32(at) | u32(at + 4) << 32; };
+  // The end record lies in the last 64 KiB + 22 bytes; the last signature found wins.
+  if (archive.size() < 22) throw EZipError("The archive has no end record");
+  std::size_t end = archive.size() - 22;
+  const std::size_t lowest = archive.size() > 22 + 0xFFFF ? archive.size() - 22 - 0xFFFF : 0;
+  while (u32(end) != 0x06054b50) {
+    if (end == lowest) throw EZipError("The archive has no end record");
+    --end;
+  }
+  std::uint64_t count = u16(end + 10), offset = u32(end + 16);
+  // A ZIP64 end record, when its locator stands just before the classic one, holds the true figures.
+  if (end >= 20 && u32(end - 20) == 0x07064b50) {
+    const std::uint64_t zip64 = u64(end - 20 + 8);
+    if (zip64 + 56 <= archive.size() && u32(static_cast<std::size_t>(zip64)) == 0x06064b50) {
+      count = u64(static_cast<std::size_t>(zip64) + 32);
+      offset = u64(static_cast<std::size_t>(zip64) + 48);
+    }
+  }
+  std::uint64_t total = 0;
+  std::size_t at = static_cast<std::size_t>(std::min<std::uint64_t>(offset, archive.size()));
+  for (std::uint64_t i = 0; i < count; ++i) {
+    if (u32(at) != 0x02014b50) throw EZipError("The archive's central directory is damaged");
+    std::uint64_t size = u32(at + 24);
+    const std::size_t nameLength = u16(at + 28), extraLength = u16(at + 30), commentLength = u16(at + 32);
+    if (size == 0xFFFFFFFF) {
+      // The ZIP64 extra field holds the real size first.
+      for (std::size_t field = at + 46 + nameLength; field + 4 <= at + 46 + nameLength + extraLength;) {
+        const std::size_t fieldSize = u16(field + 2);
+        if (u16(field) == 0x0001) {
+          size = u64(field + 4);
+          break;
+        }
+        field += 4 + fieldSize;
+      }
+    }
+    total += size;
+    at += 46 + nameLength + extraLength + commentLength;
+  }
+  return total;
 }
 
 }  // namespace installer

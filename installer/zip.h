@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -61,5 +62,9 @@ class TZipArchive {
   std::vector<TZipEntry> entries_;
   std::vector<std::string> rawNames_;  // the names' stored bytes, to hold the local headers against
 };
+
+// The sum of the entries' uncompressed sizes, read from the central directory of an archive held in
+// memory, without inflating anything; EZipError when the directory cannot be read.
+std::uint64_t ZipUncompressedSize(std::span<const std::uint8_t> archive);
 
 }  // namespace installer

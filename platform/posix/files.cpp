@@ -64,6 +64,15 @@ void MarkExecutable(const std::filesystem::path& path) {
   std::filesystem::permissions(path, add, std::filesystem::perm_options::add, ec);
 }
 
+bool IsNoSpaceError(const std::exception& error) {
+  if (const auto* system = dynamic_cast<const std::system_error*>(&error))
+    if (system->code() == std::errc::no_space_on_device || system->code().value() == EDQUOT) return true;
+  const std::string_view text = error.what();
+  // The registry store says it in its own words.
+  return text.find(std::generic_category().message(ENOSPC)) != std::string_view::npos ||
+         text.find("database or disk is full") != std::string_view::npos;
+}
+
 bool IsLink(const std::filesystem::path& path) {
   std::error_code ec;
   return std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec));

@@ -3,9 +3,12 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <system_error>
 
 #include "platform/command_line.h"
 #include "platform/files.h"
@@ -116,21 +119,36 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
   // A fresh account may have no applications or desktop folder yet; the desktop reads them once made.
   std::error_code ec;
   std::filesystem::create_directories(link.parent_path(), ec);
-  std::ofstream out(link, std::ios::binary | std::ios::trunc);
-  if (!out) return;
-  out << "[Desktop Entry]\n"
-      << "Type=Application\n"
-      << "Version=1.0\n"
-      << "Name=" << EscapeValue(FromPath(link.stem())) << "\n";
-  if (!description.empty()) out << "Comment=" << EscapeValue(description) << "\n";
-  out << "Exec=" << EscapeValue(exec) << "\n"
-      << "Path=" << EscapeValue(FromPath(targetPath.parent_path())) << "\n"
-      << "Icon=" << EscapeValue(IconFor(targetPath)) << "\n"
-      << "Terminal=false\n"
-      << "Categories=" << kCategories << "\n";
-  out.close();
+  std::ostringstream entry;
+  entry << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Version=1.0\n"
+        << "Name=" << EscapeValue(FromPath(link.stem())) << "\n";
+  if (!description.empty()) entry << "Comment=" << EscapeValue(description) << "\n";
+  entry << "Exec=" << EscapeValue(exec) << "\n"
+        << "Path=" << EscapeValue(FromPath(targetPath.parent_path())) << "\n"
+        << "Icon=" << EscapeValue(IconFor(targetPath)) << "\n"
+        << "Terminal=false\n"
+        << "Categories=" << kCategories << "\n";
+  // Written whole beside the link and renamed over it: a full disk must not leave half an entry that
+  // the desktop shows as the application.
+  const std::filesystem::path temporary = TemporaryNameFor(link, ".tmp");
+  auto fail = [&](int error) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw std::system_error(error ? error : EIO, std::generic_category(), linkFile);
+  };
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) fail(errno);
+    out << entry.str();
+    out.close();
+    if (!out) fail(errno);
+  }
   // Desktops run only entries marked executable (trusted) from the desktop folder.
-  chmod(link.c_str(), 0755);
+  chmod(temporary.c_str(), 0755);
+  std::filesystem::rename(temporary, link, ec);
+  if (ec) fail(ec.value());
 }
 
 }  // namespace platform

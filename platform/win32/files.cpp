@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <string_view>
 #include <system_error>
 
 #include "platform/text.h"
@@ -17,6 +19,21 @@ std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::pa
 std::string FromPath(const std::filesystem::path& path) { return Narrow(path.native()); }
 
 void MarkExecutable(const std::filesystem::path&) {}
+
+bool IsNoSpaceError(const std::exception& error) {
+  if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
+    const std::error_code code = system->code();
+    if (code == std::errc::no_space_on_device) return true;
+    if (code.category() == std::system_category() &&
+        (code.value() == ERROR_DISK_FULL || code.value() == ERROR_HANDLE_DISK_FULL))
+      return true;
+  }
+  const std::string_view text = error.what();
+  for (const std::string& words : {std::system_category().message(ERROR_DISK_FULL),
+                                   std::generic_category().message(ENOSPC)})
+    if (!words.empty() && text.find(words) != std::string_view::npos) return true;
+  return false;
+}
 
 bool IsLink(const std::filesystem::path& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());

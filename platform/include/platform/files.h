@@ -1,6 +1,7 @@
 // Files and folders: UTF-8 paths to the standard library's paths, and the INI (private profile) files.
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -45,6 +46,10 @@ std::filesystem::path TemporaryNameIn(const std::filesystem::path& folder, std::
 // Whether a file name is one the functions above give: what an interrupted write leaves behind.
 bool IsTemporaryNameFor(std::string_view name, std::string_view target, std::string_view suffix);
 bool IsTemporaryNameIn(std::string_view name, std::string_view prefix, std::string_view suffix);
+
+// Whether an error says the disk (or the volume's quota) is full, whichever way it travelled: as an
+// error code, or as the system's text inside another message.
+bool IsNoSpaceError(const std::exception& error);
 
 // INI files: sections in square brackets, one key=value per line. Writing replaces an existing key
 // of the section (names compared without regard to letter case), appends a missing key at the end of
