@@ -61,6 +61,8 @@ constexpr const char* kStepNames[] = {"Prepare", "Export", "Extract", "Write", "
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     LogLine(std::string("Step ") + std::to_string(step) + " " + kStepNames[step - 1] + ": " + std::to_string(ms) +
             " ms" + (InstallFailed ? ", failed" : ""));
+    // Out of room, every later step would only write more of what cannot be finished.
+    if (NotEnoughSpace) break;
     // Without a folder the later steps would address the current folder: stop after the first.
     if (step == 1 && InstallOptions.InstallPath.empty()) {
       if (cause.empty()) cause = "No installation folder: give one with -installpath";

@@ -111,8 +111,17 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
 // Takes back what step 4 published before a later part of it failed, so that no report, record or
 // shortcut claims an installation that is not whole; an earlier installation's report and record are
 // put back as they were.
-void Withdraw(const std::string& report, const std::optional<std::vector<std::uint8_t>>& earlierReport) {
+void Withdraw(const std::string& report, const std::optional<std::vector<std::uint8_t>>& earlierReport,
+              bool newUninstaller) {
   std::error_code ec;
+  // An uninstaller this run put where there was none would stand for nothing.
+  if (newUninstaller) {
+    std::filesystem::remove(platform::ToPath(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) +
+                                             UninstallerFileName),
+                            ec);
+    WrittenBesides.erase(std::remove(WrittenBesides.begin(), WrittenBesides.end(), UninstallerFileName),
+                         WrittenBesides.end());
+  }
   for (const std::string& link : WrittenShortcuts) std::filesystem::remove(platform::ToPath(link), ec);
   WrittenShortcuts.clear();
   try {
@@ -249,6 +258,9 @@ void RunInstallStep(std::int32_t Step) {
       // Published in this order, each part only after the one before it stood: the uninstaller, the
       // report, the record, and the shortcuts last, so that whatever stops it half-way leaves nothing
       // that points at an installation that is not whole.
+      const bool newUninstaller =
+          InstallOptions.EnableUninstaller &&
+          !vel::FileExists(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) + UninstallerFileName);
       if (InstallOptions.EnableUninstaller) {
         std::span<const std::uint8_t> uninstaller = CarriedData("uninstall");
         Guarded([&] {
@@ -272,7 +284,7 @@ void RunInstallStep(std::int32_t Step) {
             if (InstallOptions.CreateDesktop) CreateShortcutIn(vel::TUserFolder::Desktop);
           });
         // Whatever part failed, what stood before it is taken back.
-        if (InstallFailed) Withdraw(report, earlierReport);
+        if (InstallFailed) Withdraw(report, earlierReport, newUninstaller);
       }
       break;
     }

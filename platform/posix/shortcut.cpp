@@ -130,6 +130,12 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
         << "Icon=" << EscapeValue(IconFor(targetPath)) << "\n"
         << "Terminal=false\n"
         << "Categories=" << kCategories << "\n";
+  // What an earlier write of this link left when it was cut short goes first.
+  for (const std::filesystem::directory_entry& e : std::filesystem::directory_iterator(link.parent_path(), ec))
+    if (IsTemporaryNameFor(FromPath(e.path().filename()), FromPath(link.filename()), ".tmp")) {
+      std::error_code ignored;
+      std::filesystem::remove(e.path(), ignored);
+    }
   // Written whole beside the link and renamed over it: a full disk must not leave half an entry that
   // the desktop shows as the application.
   const std::filesystem::path temporary = TemporaryNameFor(link, ".tmp");
