@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 
@@ -40,8 +43,65 @@ bool IsLink(const std::filesystem::path& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+namespace {
+
+// The profile functions write a file they make themselves in the ANSI code page, where a character
+// outside it (a folder named "Ωmega 製品") comes back as "?"; a file that starts with the UTF-16 mark
+// they read and write in UTF-16. So the file gets the mark before the first write: a new one is made
+// with it, and one in the code page (as earlier versions wrote it) is turned into UTF-16, its text read
+// the way the profile functions read it, and renamed over the old one whole.
+void PrepareUnicodeProfile(const std::string& file) {
+  const std::filesystem::path path = ToPath(file);
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
+    return;
+  std::wstring text;
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    text = Wide(std::string_view(bytes).substr(3));
+  } else if (!bytes.empty()) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    text.resize(static_cast<std::size_t>(length));
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+  }
+  const std::filesystem::path temporary = TemporaryNameFor(path, ".tmp");
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write("\xFF\xFE", 2);
+    out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
+    out.close();
+    if (!out) {
+      const int error = errno ? errno : EIO;
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      throw std::system_error(error, std::generic_category(), file);
+    }
+  }
+  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD error = GetLastError();
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw std::system_error(static_cast<int>(error), std::system_category(), file);
+  }
+}
+
+// The mark and the write after it are one step for the threads of this process: another thread's
+// conversion must not replace the file between them. (Installers of one application never write one
+// report at once: they take turns by the application's lock.)
+std::mutex& ProfileWrites() {
+  static std::mutex writes;
+  return writes;
+}
+
+}  // namespace
+
 void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
                     std::string_view value) {
+  std::lock_guard<std::mutex> hold(ProfileWrites());
+  PrepareUnicodeProfile(file);
   if (!WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
                                   Wide(file).c_str()))
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
@@ -53,6 +113,8 @@ void IniWriteSection(const std::string& file, std::string_view section,
   std::wstring block;
   for (const std::string& line : lines) block += Wide(line) + L'\0';
   block += L'\0';
+  std::lock_guard<std::mutex> hold(ProfileWrites());
+  PrepareUnicodeProfile(file);
   if (!WritePrivateProfileSectionW(Wide(section).c_str(), block.c_str(), Wide(file).c_str()))
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "child_process.h"
@@ -121,6 +122,32 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
   EXPECT_EQ(reg.GetIntValue(loc, "EstimatedSize"), static_cast<std::int32_t>(vel::FolderSize(folder) / 1024));
   EXPECT_EQ(reg.GetStringValue(loc, "InstallDate").size(), 8u);
 
+#ifdef _WIN32
+  // As the system's own tool reads the record.
+  testsupport::RunResult query = testsupport::Run("reg", {"query", "HKCU\\" + kRecord});
+  ASSERT_EQ(query.exitCode, 0) << query.output;
+  std::map<std::string, std::pair<std::string, std::string>> shown;  // name -> type, data
+  for (const std::string& line : Lines(query.output)) {
+    std::vector<std::string> parts;
+    for (std::size_t at = line.find_first_not_of(' '); at != std::string::npos;) {
+      const std::size_t gap = line.find("    ", at);
+      parts.push_back(line.substr(at, gap == std::string::npos ? gap : gap - at));
+      at = gap == std::string::npos ? gap : line.find_first_not_of(' ', gap);
+    }
+    if (parts.size() == 3) shown[parts[0]] = {parts[1], parts[2]};
+  }
+  const std::string uninstaller = "\"" + folder + d + "Uninstall.exe\"";
+  using Shown = std::pair<std::string, std::string>;
+  EXPECT_EQ(shown["DisplayName"], Shown("REG_SZ", "Quarrow Studio Suite")) << query.output;
+  EXPECT_EQ(shown["UninstallString"], Shown("REG_SZ", uninstaller)) << query.output;
+  EXPECT_EQ(shown["QuietUninstallString"], Shown("REG_SZ", uninstaller + " -silent")) << query.output;
+  EXPECT_EQ(shown["VersionMajor"], Shown("REG_DWORD", "0x1")) << query.output;
+  EXPECT_EQ(shown["VersionMinor"], Shown("REG_DWORD", "0x1")) << query.output;
+  EXPECT_EQ(shown["InstallDate"].first, "REG_SZ") << query.output;
+  EXPECT_EQ(shown["InstallDate"].second.size(), 8u) << query.output;
+  EXPECT_EQ(shown["InstallDate"].second.find_first_not_of("0123456789"), std::string::npos) << query.output;
+#endif
+
   // The report, every key in order.
   std::vector<std::string> report = Lines(ReadFile(platform::ToPath(folder + d + "InstallReport.ini")));
   for (std::string& line : report)
@@ -226,6 +253,31 @@ TEST_F(InstallTest, TheFirstFoldersUninstallerLeavesTheSecondInstallation) {
     EXPECT_EQ(platform::ShortcutTarget(link), second + d + "QuarrowStudio.exe");
   }
   EXPECT_TRUE(fs::is_regular_file(platform::ToPath(second + d + "QuarrowStudio.exe")));
+
+  // The second folder's uninstaller then removes its installation, record and shortcuts.
+  removal = testsupport::Run(second + d + "Uninstall.exe", {"-silent"});
+  EXPECT_EQ(removal.exitCode, 0) << removal.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(platform::ToPath(second)); }));
+  EXPECT_FALSE(reg.KeyExists("HKEY_CURRENT_USER\\" + kRecord));
+  for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
+    EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(f))));
+}
+
+// A folder named with characters outside the system's code page: the report keeps the name as it is,
+// so the uninstaller finds its own folder in it and removes the installation.
+TEST_F(InstallTest, AFolderNamedOutsideTheCodePage) {
+  const std::string unusual = platform::FromPath(root / platform::ToPath("\u03A9mega \u88FD\u54C1"));
+  testsupport::RunResult run = testsupport::RunFromShell(SetupProgram(), {"-silent", "-installpath", unusual});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string report = unusual + d + "InstallReport.ini";
+  EXPECT_EQ(platform::IniReadString(report, "Application", "Install Path"), unusual);
+  EXPECT_EQ(platform::IniReadString(report, "Application", "Executable"), unusual + d + "QuarrowStudio.exe");
+
+  testsupport::RunResult removal = testsupport::Run(unusual + d + "Uninstall.exe", {"-silent"});
+  EXPECT_EQ(removal.exitCode, 0) << removal.output;
+  EXPECT_TRUE(testsupport::WaitFor([&] { return !fs::exists(platform::ToPath(unusual)); }));
+  EXPECT_FALSE(vel::TWinRegistry().KeyExists("HKEY_CURRENT_USER\\" + kRecord));
+  EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(vel::TUserFolder::Desktop))));
 }
 
 TEST_F(InstallTest, SwitchesThatEndTheRun) {
@@ -459,6 +511,8 @@ TEST_F(InstallTest, ADamagedRegistryStoreFailsTheRunAndNamesItsFile) {
         << run.output;
     EXPECT_EQ(damaged, garbage);
     EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
+    for (vel::TUserFolder f : {vel::TUserFolder::Programs, vel::TUserFolder::Desktop})
+      EXPECT_FALSE(fs::exists(platform::ToPath(testsupport::ShortcutPath(f))));
   }
 }
 #endif

@@ -357,6 +357,11 @@ TEST_F(ZipTest, ReadsZip64FieldsAndEndRecord) {
 
   zip.ExtractAll(Text(In("out")));
   EXPECT_EQ(Snapshot(In("out")), expected);
+
+  // The room an installation asks for is read from the same directory, ZIP64 sizes included.
+  std::uint64_t total = 0;
+  for (const TTestEntry& e : archive.entries) total += e.data.size();
+  EXPECT_EQ(installer::ZipUncompressedSize({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}), total);
 }
 
 TEST_F(ZipTest, RefusesTheWholeArchiveBeforeWritingAnything) {

@@ -237,3 +237,22 @@ TEST(TemporaryNameTest, WritersOfOneIniFileAtOnceAllSucceed) {
   EXPECT_EQ(left, std::vector<std::string>{"InstallReport.ini"});
   std::filesystem::remove_all(root);
 }
+
+// A report an earlier version wrote in the code page is still read, and a name from outside the code
+// page written into it comes back as it was, beside the earlier keys.
+TEST(IniFileTest, KeepsNamesFromOutsideTheCodePageAndReadsEarlierFiles) {
+  const std::filesystem::path folder = platform::ToPath(testsupport::MakeTempFolder());
+  const std::string file = platform::FromPath(folder / "InstallReport.ini");
+  std::ofstream(platform::ToPath(file), std::ios::binary) << "[Application]\r\nName=Quarrow Studio\r\n";
+  const std::string unusual = "C:\\Apps\\\u03A9mega \u88FD\u54C1";
+  platform::IniWriteString(file, "Application", "Install Path", unusual);
+  platform::IniWriteSection(file, "Files", {"Count=1", "File1=\u88FD\u54C1.txt"});
+  EXPECT_EQ(platform::IniReadString(file, "Application", "Name"), "Quarrow Studio");
+  EXPECT_EQ(platform::IniReadString(file, "Application", "Install Path"), unusual);
+  EXPECT_EQ(platform::IniReadString(file, "Files", "File1"), "\u88FD\u54C1.txt");
+
+  const std::string fresh = platform::FromPath(folder / "fresh.ini");
+  platform::IniWriteString(fresh, "Application", "Install Path", unusual);
+  EXPECT_EQ(platform::IniReadString(fresh, "Application", "Install Path"), unusual);
+  std::filesystem::remove_all(folder);
+}
