@@ -6,6 +6,7 @@
 
 #include <objbase.h>
 #include <shlguid.h>
+#include <shlobj.h>
 #include <shobjidl.h>
 
 #include <filesystem>
@@ -64,8 +65,17 @@ std::string ShortcutTarget(const std::string& linkFile) {
   if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&rawFile)))) return {};
   ComPtr<IPersistFile> file(rawFile);
   if (FAILED(file->Load(Wide(linkFile).c_str(), STGM_READ))) return {};
+  // The item list holds the target in full; the stored path text may have passed through the ANSI code
+  // page (Wine keeps only that form), where a name outside it is lost. Neither is resolved: that could
+  // search the disk for a moved target.
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (SUCCEEDED(link->GetIDList(&items)) && items) {
+    wchar_t fromItems[MAX_PATH] = {};
+    const bool found = SHGetPathFromIDListW(items, fromItems);
+    CoTaskMemFree(items);
+    if (found && fromItems[0]) return Narrow(fromItems);
+  }
   wchar_t path[MAX_PATH * 4] = {};
-  // The path as stored: resolving it could search the disk for a moved target.
   if (link->GetPath(path, static_cast<int>(std::size(path)), nullptr, SLGP_RAWPATH) != S_OK) return {};
   return Narrow(path);
 }

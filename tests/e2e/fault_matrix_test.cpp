@@ -46,13 +46,6 @@ bool HasLine(const std::string& output, const std::string& line) {
   return false;
 }
 
-bool HasLineStarting(const std::string& output, const std::string& start) {
-  std::istringstream in(output);
-  for (std::string l; std::getline(in, l);)
-    if (l.rfind(start, 0) == 0) return true;
-  return false;
-}
-
 // A file's content as its size and a digest: enough to tell any change, short enough to print.
 std::string Digest(const std::string& content) {
   std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -200,6 +193,13 @@ TEST_F(FaultMatrixTest, AnotherInstallerAtAnyPathEndsTheRunWithFive) {
 }
 
 #ifndef _WIN32
+
+bool HasLineStarting(const std::string& output, const std::string& start) {
+  std::istringstream in(output);
+  for (std::string l; std::getline(in, l);)
+    if (l.rfind(start, 0) == 0) return true;
+  return false;
+}
 
 // The preloaded faults, set for the programs this test starts and taken back when it ends.
 class TFaults {

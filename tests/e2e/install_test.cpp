@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shortcut.h"
+#include "platform/text.h"
 #include "vel/files.h"
 #include "vel/registry.h"
 
@@ -149,7 +150,17 @@ TEST_F(InstallTest, SilentInstallThenUpdateThenUninstall) {
 #endif
 
   // The report, every key in order.
-  std::vector<std::string> report = Lines(ReadFile(platform::ToPath(folder + d + "InstallReport.ini")));
+  std::string reportText = ReadFile(platform::ToPath(folder + d + "InstallReport.ini"));
+#ifdef _WIN32
+  // In UTF-16 with its mark, so that any folder name survives the system's profile functions.
+  ASSERT_EQ(reportText.substr(0, 2), "\xFF\xFE");
+  std::u16string units(reportText.size() / 2 - 1, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(reportText[2 + 2 * i]) |
+                                     static_cast<unsigned char>(reportText[3 + 2 * i]) << 8);
+  reportText = platform::Utf16ToUtf8(units);
+#endif
+  std::vector<std::string> report = Lines(reportText);
   for (std::string& line : report)
     if (!line.empty() && line.back() == '\r') line.pop_back();
   const std::vector<std::string> expected = {

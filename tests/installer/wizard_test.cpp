@@ -16,6 +16,7 @@
 #include "installer/wizard.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/shortcut.h"
 #include "ui/application.h"
@@ -615,6 +616,34 @@ TEST_F(WizardTest, AFolderWithTheUsersFilesEndsOnTheErrorPage) {
   EXPECT_FALSE(Exists(P(folder + d + "Uninstall.exe")));
   EXPECT_FALSE(RecordExists());
 }
+
+#ifndef _WIN32
+// Too little room on the install folder's volume: the wizard ends on its error page with the cause and
+// nothing written, a run that ends with the disk-space code. The preloaded fault library makes the
+// room small, so the test runs itself once more under it.
+TEST_F(WizardTest, TooLittleRoomEndsOnTheErrorPage) {
+  if (platform::GetEnv("VEL_FAULT_FREE_BYTES").empty()) {
+    platform::SetEnv("LD_PRELOAD", FAULT_SHIM);
+    platform::SetEnv("VEL_FAULT_FREE_BYTES", "1048576");
+    testsupport::RunResult run =
+        testsupport::Run(platform::ExecutablePath(), {"--gtest_filter=WizardTest.TooLittleRoomEndsOnTheErrorPage"});
+    unsetenv("LD_PRELOAD");
+    unsetenv("VEL_FAULT_FREE_BYTES");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("[  PASSED  ] 1 test"), std::string::npos) << run.output;
+    return;
+  }
+  StartInstalling(window, folder);
+  for (int tick = 1; tick <= 6 && CurrentPage == 7; ++tick) window.Wizard.InstallTickTimer();
+  ExpectPage(9);
+  EXPECT_TRUE(InstallFailed);
+  EXPECT_TRUE(NotEnoughSpace);
+  EXPECT_EQ(FailureCause.rfind("Not enough disk space for \"" + folder + "\": the installation needs ", 0), 0u)
+      << FailureCause;
+  EXPECT_FALSE(Exists(P(folder)));
+  EXPECT_FALSE(RecordExists());
+}
+#endif
 
 TEST_F(WizardTest, AfterFinishClosesOrStartsTheApplicationWhateverTheOutcome) {
   const std::string probe = testsupport::HelperProgram("start-probe");

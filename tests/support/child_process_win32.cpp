@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <stdexcept>
 #include <system_error>
@@ -118,9 +120,25 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args) 
 
   RunResult result;
   char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(reader.Get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
-    result.output.append(buffer, got);
+  // Read until the child has ended and what it wrote is read, not until the pipe closes: a Wine service
+  // process that a child starts on demand (explorer.exe /desktop, the first time a program of the prefix
+  // needs the desktop) inherits the pipe and holds it for its own life, and the read would never end.
+  auto drain = [&] {
+    DWORD available = 0, got = 0;
+    while (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(reader.Get(), buffer, std::min<DWORD>(available, sizeof(buffer)), &got, nullptr) && got > 0)
+      result.output.append(buffer, got);
+  };
+  for (;;) {
+    drain();
+    DWORD available = 0;
+    // A pipe whose every writer has gone is read to its end.
+    if (!PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &available, nullptr)) break;
+    if (WaitForSingleObject(child.process.Get(), 10) == WAIT_OBJECT_0) {
+      drain();
+      break;
+    }
+  }
   // Windows programs end their lines with CR LF; the tests compare lines as Linux writes them.
   std::string::size_type at = 0;
   while ((at = result.output.find("\r\n", at)) != std::string::npos) result.output.erase(at, 1);
