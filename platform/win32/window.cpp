@@ -99,7 +99,6 @@ class Win32Window final : public Window {
   HWND hwnd_ = nullptr;
   // Off while the window is being made or destroyed: the toolkit's form is not ready to hear of it then.
   bool live_ = false;
-  bool tracking_ = false;  // a leave notice has been asked for
   char16_t highSurrogate_ = 0;
 
   std::wstring caption_;
@@ -140,7 +139,7 @@ class Win32Backend final : public WindowBackend {
     // A hidden window of our own owns what we put on the clipboard. Making it is also the test that
     // there is a display at all: Wine without an X server has no window system and refuses it.
     helper_ = CreateWindowExW(WS_EX_TOOLWINDOW, kHelperClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance_, nullptr);
-    if (!helper_) throw SystemError("No display for windows");
+    if (!helper_) throw std::runtime_error("No display for windows");
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!wake_) {
       DestroyWindow(helper_);
@@ -182,8 +181,9 @@ class Win32Backend final : public WindowBackend {
         if (left <= 0) return false;
         wait = static_cast<DWORD>(std::min<long long>(left, INFINITE - 1));
       }
-      // Input that arrived while we looked (seen, not yet taken) rouses us as well as new input.
-      MsgWaitForMultipleObjectsEx(1, &wake_, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      // Input that arrived while we looked (seen, not yet taken) rouses us as well as new input. A
+      // wake-up ends the wait and is used up by it: it counts now or never.
+      if (MsgWaitForMultipleObjectsEx(1, &wake_, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) return true;
     }
   }
   void Wake() override { SetEvent(wake_); }
@@ -311,7 +311,6 @@ void Win32Window::Destroy() {
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);
   hwnd_ = nullptr;
-  tracking_ = false;
 }
 
 RECT Win32Window::FrameAround(RECT client) const {
@@ -573,14 +572,15 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_MOUSEMOVE:
-      if (!tracking_) {
+      {
+        // Asked again at every move rather than once per entry: a request can be lost on the way (Wine
+        // drops it after a press), and a lost one would leave the toolkit's hover on for good.
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
-        tracking_ = TrackMouseEvent(&track);
+        TrackMouseEvent(&track);
       }
       Report([&] { input_.InputPointerMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), shift); });
       return 0;
     case WM_MOUSELEAVE:
-      tracking_ = false;
       Report([&] { input_.InputPointerLeft(); });
       return 0;
     case WM_LBUTTONDOWN: return button(MouseButton::Left, true);
