@@ -70,6 +70,78 @@ class Line {
   std::unique_ptr<Gdiplus::Font> font_;
 };
 
+// The source pixels one target pixel along an axis is made of, with their weights (summing to 256):
+// two neighbours blended around the pixel's centre where the picture grows, every source pixel
+// under the target pixel by how much of it is covered where it shrinks. Edges repeat the border pixel.
+std::vector<std::vector<std::pair<int, int>>> Taps(int from, int to) {
+  std::vector<std::vector<std::pair<int, int>>> taps(static_cast<std::size_t>(to));
+  const double scale = double(from) / to;
+  for (int i = 0; i < to; ++i) {
+    std::vector<std::pair<int, double>> weighted;
+    if (scale <= 1) {
+      const double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, double(from - 1));
+      const int left = static_cast<int>(std::floor(centre));
+      const double t = centre - left;
+      weighted = {{left, 1 - t}, {std::min(left + 1, from - 1), t}};
+    } else {
+      const double begin = i * scale, end = (i + 1) * scale;
+      for (int s = static_cast<int>(std::floor(begin)); s < std::min(from, static_cast<int>(std::ceil(end))); ++s)
+        weighted.push_back({s, std::min(end, s + 1.0) - std::max(begin, double(s))});
+    }
+    double total = 0;
+    for (const auto& tap : weighted) total += tap.second;
+    int given = 0;
+    for (const auto& [index, weight] : weighted) {
+      const int share = static_cast<int>(std::lround(weight / total * 256));
+      if (share > 0) taps[i].push_back({index, share});
+      given += share;
+    }
+    if (taps[i].empty()) taps[i].push_back({weighted.front().first, 0});
+    taps[i].back().second += 256 - given;  // rounding must not dim or brighten a flat picture
+  }
+  return taps;
+}
+
+// The picture scaled to the target's size by the toolkit's own rule, so a stretched picture looks the
+// same whichever GDI+ (Windows' or Wine's) composites it. Premultiplied channels blend linearly.
+std::vector<std::uint32_t> Resample(const PixelBuffer& image, int width, int height) {
+  const auto across = Taps(image.width, width), down = Taps(image.height, height);
+  std::vector<std::uint32_t> rows(static_cast<std::size_t>(width) * image.height);
+  for (int y = 0; y < image.height; ++y) {
+    const auto* in = reinterpret_cast<const std::uint32_t*>(image.bits + static_cast<std::size_t>(y) * image.stride);
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t sum[4] = {};
+      for (const auto& [index, weight] : across[x])
+        for (int c = 0; c < 4; ++c) sum[c] += ((in[index] >> (8 * c)) & 0xFF) * weight;
+      std::uint32_t p = 0;
+      for (int c = 0; c < 4; ++c) p |= std::min<std::uint32_t>(255, (sum[c] + 128) >> 8) << (8 * c);
+      rows[static_cast<std::size_t>(y) * width + x] = p;
+    }
+  }
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t sum[4] = {};
+      for (const auto& [index, weight] : down[y])
+        for (int c = 0; c < 4; ++c) sum[c] += ((rows[static_cast<std::size_t>(index) * width + x] >> (8 * c)) & 0xFF) * weight;
+      std::uint32_t p = 0;
+      for (int c = 0; c < 4; ++c) p |= std::min<std::uint32_t>(255, (sum[c] + 128) >> 8) << (8 * c);
+      out[static_cast<std::size_t>(y) * width + x] = p;
+    }
+  return out;
+}
+
+// Scaling every premultiplied channel keeps the pixels premultiplied, exactly, where a colour matrix
+// would go through straight colours and round twice.
+void Fade(std::vector<std::uint32_t>& pixels, double opacity) {
+  const std::uint32_t scale = static_cast<std::uint32_t>(std::lround(opacity * 256));
+  for (std::uint32_t& p : pixels) {
+    const std::uint32_t rb = (((p & 0x00FF00FFu) * scale + 0x00800080u) >> 8) & 0x00FF00FFu;
+    const std::uint32_t ag = (((p >> 8) & 0x00FF00FFu) * scale + 0x00800080u) & 0xFF00FF00u;
+    p = ag | rb;
+  }
+}
+
 struct Point {
   double x = 0, y = 0;
   bool operator==(const Point&) const = default;
@@ -199,34 +271,28 @@ class GdiplusCanvas final : public Canvas {
 
   void DrawImage(const PixelBuffer& image, double x, double y, double w, double h, double opacity) override {
     if (image.width <= 0 || image.height <= 0 || !image.bits || w <= 0 || h <= 0 || opacity <= 0) return;
-    // Fading is done on a copy: scaling every premultiplied channel keeps the pixels premultiplied,
-    // exactly, where a colour matrix would go through straight colours and round twice.
-    std::vector<std::uint32_t> faded;
+    const int width = std::max(1, static_cast<int>(std::lround(w))), height = std::max(1, static_cast<int>(std::lround(h)));
+    std::vector<std::uint32_t> copy;
     PixelBuffer source = image;
+    if (width != image.width || height != image.height) {
+      copy = Resample(image, width, height);
+      source = {reinterpret_cast<std::uint8_t*>(copy.data()), width, height, width * 4};
+    }
     if (opacity < 1) {
-      const std::uint32_t scale = static_cast<std::uint32_t>(std::lround(opacity * 256));
-      faded.resize(static_cast<std::size_t>(image.width) * image.height);
-      for (int row = 0; row < image.height; ++row) {
-        const auto* in = reinterpret_cast<const std::uint32_t*>(image.bits + static_cast<std::size_t>(row) * image.stride);
-        std::uint32_t* out = faded.data() + static_cast<std::size_t>(row) * image.width;
-        for (int col = 0; col < image.width; ++col) {
-          const std::uint32_t p = in[col];
-          const std::uint32_t rb = (((p & 0x00FF00FFu) * scale + 0x00800080u) >> 8) & 0x00FF00FFu;
-          const std::uint32_t ag = ((((p >> 8) & 0x00FF00FFu) * scale + 0x00800080u)) & 0xFF00FF00u;
-          out[col] = ag | rb;
-        }
-      }
-      source = {reinterpret_cast<std::uint8_t*>(faded.data()), image.width, image.height, image.width * 4};
+      if (copy.empty()) copy = Resample(image, width, height);
+      Fade(copy, opacity);
+      source = {reinterpret_cast<std::uint8_t*>(copy.data()), width, height, width * 4};
     }
     std::unique_ptr<Gdiplus::Bitmap> picture = Wrap(source);
     if (picture->GetLastStatus() != Gdiplus::Ok) return;
-    // Scaling samples beyond the edge; mirroring there keeps the border pixels from fading out.
+    // Only a fractional size is left for GDI+ to scale; mirroring beyond the edge keeps the border
+    // pixels from fading out then.
     Gdiplus::ImageAttributes attributes;
     attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     graphics_->DrawImage(picture.get(),
                          Gdiplus::RectF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y),
                                         static_cast<Gdiplus::REAL>(w), static_cast<Gdiplus::REAL>(h)),
-                         0, 0, static_cast<Gdiplus::REAL>(image.width), static_cast<Gdiplus::REAL>(image.height),
+                         0, 0, static_cast<Gdiplus::REAL>(source.width), static_cast<Gdiplus::REAL>(source.height),
                          Gdiplus::UnitPixel, &attributes);
   }
 
