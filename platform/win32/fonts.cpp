@@ -147,6 +147,9 @@ class GdiFont {
   GdiFont(const GdiFont&) = delete;
   GdiFont& operator=(const GdiFont&) = delete;
 
+  bool Valid() const { return valid_; }
+  HDC Dc() const { return dc_; }
+
   bool Has(char32_t c) {
     if (!valid_) return false;
     if (c <= 0xFFFF) {
@@ -217,11 +220,33 @@ void StartGdiplus() { static Session session; }
 const Gdiplus::FontFamily* DrawingFamily(const std::string& family) { return Table().Resolve(family); }
 
 int FontStyleOf(const TextFont& font) {
-  return (font.bold ? Gdiplus::FontStyleBold : 0) | (font.italic ? Gdiplus::FontStyleItalic : 0) |
-         (font.underline ? Gdiplus::FontStyleUnderline : 0) | (font.strikeout ? Gdiplus::FontStyleStrikeout : 0);
+  return (font.bold ? Gdiplus::FontStyleBold : 0) | (font.italic ? Gdiplus::FontStyleItalic : 0);
 }
 
 double EmPixels(const TextFont& font) { return font.sizeInPixels ? font.size : font.size * 96.0 / 72.0; }
+
+Decorations DecorationsOf(const Gdiplus::FontFamily& family, const TextFont& font) {
+  const double em = EmPixels(font);
+  // Proportions of common UI faces, for a face that does not say.
+  Decorations lines{em * 0.1, std::max(1.0, em / 14), -em * 0.3, std::max(1.0, em / 14)};
+  GdiFont gdi(NameOf(family), font);
+  OUTLINETEXTMETRICW metrics{};
+  metrics.otmSize = sizeof metrics;
+  if (gdi.Valid() && GetOutlineTextMetricsW(gdi.Dc(), sizeof metrics, &metrics) != 0) {
+    // GDI's font is made at the whole-pixel em nearest the request; scale to the exact one.
+    const double scale = em / std::max(1, static_cast<int>(EmPixels(font) + 0.5));
+    // An underline on or above the baseline is a metric gone wrong (Wine reports 0 for some faces).
+    if (metrics.otmsUnderscorePosition < 0) {
+      lines.underline = -metrics.otmsUnderscorePosition * scale;
+      lines.underlineSize = std::max(1.0, metrics.otmsUnderscoreSize * scale);
+    }
+    if (metrics.otmsStrikeoutPosition > 0) {
+      lines.strikeout = -static_cast<double>(metrics.otmsStrikeoutPosition) * scale;
+      lines.strikeoutSize = std::max(1.0, metrics.otmsStrikeoutSize * scale);
+    }
+  }
+  return lines;
+}
 
 bool FamilyHasGlyphs(const Gdiplus::FontFamily& family, const TextFont& font, const std::wstring& text) {
   std::vector<char32_t> missing;

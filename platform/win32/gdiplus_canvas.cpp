@@ -40,33 +40,40 @@ class Line {
     family_ = DrawingFamily(request.family);
     if (!family_) return;
     em_ = static_cast<Gdiplus::REAL>(std::max(win32::EmPixels(request), 0.0));
+    // Lines under and through the text are drawn by the canvas: Wine's GDI+ leaves them out.
     style_ = win32::FontStyleOf(request);
+    underline_ = request.underline;
+    strikeout_ = request.strikeout;
     font_ = std::make_unique<Gdiplus::Font>(family_, em_, style_, Gdiplus::UnitPixel);
     // A face without a bold or italic member of its own is drawn regular rather than not at all.
     if (font_->GetLastStatus() != Gdiplus::Ok) {
-      style_ &= Gdiplus::FontStyleUnderline | Gdiplus::FontStyleStrikeout;
+      style_ = Gdiplus::FontStyleRegular;
       font_ = std::make_unique<Gdiplus::Font>(family_, em_, style_, Gdiplus::UnitPixel);
     }
     if (font_->GetLastStatus() != Gdiplus::Ok) font_.reset();
   }
 
   bool Usable() const { return font_ != nullptr; }
+  bool Decorated() const { return underline_ || strikeout_; }
+  bool Underline() const { return underline_; }
+  bool Strikeout() const { return strikeout_; }
+  const Gdiplus::FontFamily& Family() const { return *family_; }
   const std::wstring& Text() const { return text_; }
   const Gdiplus::Font& Font() const { return *font_; }
   // The family's design units scaled to the em, as the line box is laid out.
   double Scaled(UINT16 designUnits) const {
-    const int metricStyle = style_ & (Gdiplus::FontStyleBold | Gdiplus::FontStyleItalic);
-    const UINT16 em = family_->GetEmHeight(metricStyle);
+    const UINT16 em = family_->GetEmHeight(style_);
     return em > 0 ? designUnits * double(em_) / em : 0;
   }
-  double LineSpacing() const { return Scaled(family_->GetLineSpacing(style_ & 3)); }
-  double Ascent() const { return Scaled(family_->GetCellAscent(style_ & 3)); }
+  double LineSpacing() const { return Scaled(family_->GetLineSpacing(style_)); }
+  double Ascent() const { return Scaled(family_->GetCellAscent(style_)); }
 
  private:
   std::wstring text_;
   const Gdiplus::FontFamily* family_ = nullptr;
   Gdiplus::REAL em_ = 0;
   int style_ = 0;
+  bool underline_ = false, strikeout_ = false;
   std::unique_ptr<Gdiplus::Font> font_;
 };
 
@@ -298,15 +305,7 @@ class GdiplusCanvas final : public Canvas {
 
   TextExtent MeasureText(const TextFont& font, const std::string& text) override {
     Line line(font, text);
-    if (!line.Usable()) return {};
-    TextExtent extent{0, line.LineSpacing(), line.Ascent()};
-    if (!line.Text().empty()) {
-      Gdiplus::RectF box;
-      graphics_->MeasureString(line.Text().c_str(), static_cast<INT>(line.Text().size()), &line.Font(),
-                               Gdiplus::PointF(0, 0), &LineFormat(), &box);
-      extent.width = box.Width;
-    }
-    return extent;
+    return line.Usable() ? TextExtent{Width(line), line.LineSpacing(), line.Ascent()} : TextExtent{};
   }
   void DrawText(const TextFont& font, const std::string& text, double x, double y, std::uint32_t color) override {
     Line line(font, text);
@@ -315,6 +314,18 @@ class GdiplusCanvas final : public Canvas {
     graphics_->DrawString(line.Text().c_str(), static_cast<INT>(line.Text().size()), &line.Font(),
                           Gdiplus::PointF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y)), &LineFormat(),
                           &brush);
+    if (!line.Decorated()) return;
+    const win32::Decorations lines = win32::DecorationsOf(line.Family(), font);
+    const double width = Width(line), baseline = y + line.Ascent();
+    // On whole pixels, so a thin rule stays sharp.
+    auto rule = [&](double below, double size) {
+      const double thickness = std::max(1.0, std::round(size));
+      graphics_->FillRectangle(&brush, static_cast<Gdiplus::REAL>(x),
+                               static_cast<Gdiplus::REAL>(std::round(baseline + below - thickness / 2)),
+                               static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(thickness));
+    };
+    if (line.Underline()) rule(lines.underline, lines.underlineSize);
+    if (line.Strikeout()) rule(lines.strikeout, lines.strikeoutSize);
   }
   bool HasGlyphs(const TextFont& font, const std::string& text) override {
     if (text.empty()) return true;
@@ -323,6 +334,14 @@ class GdiplusCanvas final : public Canvas {
   }
 
  private:
+  double Width(const Line& line) {
+    if (line.Text().empty()) return 0;
+    Gdiplus::RectF box;
+    graphics_->MeasureString(line.Text().c_str(), static_cast<INT>(line.Text().size()), &line.Font(), Gdiplus::PointF(0, 0),
+                             &LineFormat(), &box);
+    return box.Width;
+  }
+
   void ResetPath() {
     path_ = std::make_unique<Gdiplus::GraphicsPath>(Gdiplus::FillModeWinding);
     hasCurrent_ = false;

@@ -19,9 +19,17 @@ void StartGdiplus();
 // module for the life of the process.
 const Gdiplus::FontFamily* DrawingFamily(const std::string& family);
 
-// The GDI+ style bits and the em height in pixels of a font request.
+// The GDI+ style bits of a font request (weight and slant; the canvas draws the lines itself) and its
+// em height in pixels.
 int FontStyleOf(const TextFont& font);
 double EmPixels(const TextFont& font);
+
+// Where the lines of underlined and struck-out text go, in pixels below the baseline (negative above),
+// and how thick they are, from the font's own metrics.
+struct Decorations {
+  double underline = 0, underlineSize = 1, strikeout = 0, strikeoutSize = 1;
+};
+Decorations DecorationsOf(const Gdiplus::FontFamily& family, const TextFont& font);
 
 // Whether every character of the UTF-16 text has a glyph in `family` or in a face the fallback would take.
 bool FamilyHasGlyphs(const Gdiplus::FontFamily& family, const TextFont& font, const std::wstring& text);
