@@ -125,6 +125,19 @@ TEST_F(Canvas, ClipAndStateGuardRestoreTheWholeCanvas) {
   EXPECT_EQ(bitmap.Color(9, 9), 0xFF0000FFu);
 }
 
+TEST_F(Canvas, ShrunkImagesAverageWhatEachPixelCovers) {
+  TBitmap stripes(4, 2);  // red and blue columns in turn
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) stripes.ScanLine(y)[x] = x % 2 ? 0xFF0000FF : 0xFFFF0000;
+  TBitmap bitmap(2, 1);
+  TCanvas canvas(bitmap);
+  canvas.StretchDraw({0, 0, 2, 1}, stripes);
+  for (int x : {0, 1}) {  // each target pixel covers one red and one blue column, not just one of them
+    EXPECT_NEAR(int(ui::RedOf(bitmap.Color(x, 0))), 128, 24) << x;
+    EXPECT_NEAR(int(ui::BlueOf(bitmap.Color(x, 0))), 128, 24) << x;
+  }
+}
+
 TEST_F(Canvas, ImagesDrawScaledAndWithOpacity) {
   TBitmap image(2, 2);
   image.Fill(0xFFFF0000);
@@ -172,6 +185,66 @@ TEST_F(Canvas, BoldTextIsWiderThanRegular) {
   EXPECT_GT(canvas.TextWidth("Installation"), regular);
 }
 
+// The ink's bounds (alpha above one half) as left, top, right, bottom, inclusive; left > right when blank.
+ui::TRect InkBounds(const TBitmap& b) {
+  ui::TRect ink{b.Width(), b.Height(), -1, -1};
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      if ((b.Pixel(x, y) >> 24) > 128) ink = {std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x), std::max(ink.Bottom, y)};
+  return ink;
+}
+
+TEST_F(Canvas, TextInkSitsInItsMeasuredBoxOnTheBaseline) {
+  platform::TextFont font;
+  font.size = 20;
+  font.sizeInPixels = true;
+  const double x = 10, y = 8;
+  TBitmap bitmap(160, 50);
+  TCanvas canvas(bitmap);
+  const platform::TextExtent box = canvas.Painter().MeasureText(font, "HHHH");
+  EXPECT_GT(box.baseline, box.height / 2);
+  EXPECT_LT(box.baseline, box.height);
+  canvas.Painter().DrawText(font, "HHHH", x, y, 0xFF000000);
+  const ui::TRect ink = InkBounds(bitmap);
+  EXPECT_GE(ink.Left, x);
+  EXPECT_LE(ink.Right, x + box.width);
+  EXPECT_GE(ink.Top, y);
+  EXPECT_NEAR(ink.Bottom + 1, y + box.baseline, 1);  // capitals stand on the baseline
+  EXPECT_GT(ink.Right - ink.Left, box.width * 0.8);
+
+  // Full stops ink only a dot on the baseline: what the lines add is the line alone, below the baseline
+  // or well above it, about as long as the measured text.
+  const std::string dots = "......";
+  const platform::TextExtent dotted = canvas.Painter().MeasureText(font, dots);
+  TBitmap plain(160, 50);
+  {
+    TCanvas plainCanvas(plain);
+    plainCanvas.Painter().DrawText(font, dots, x, y, 0xFF000000);
+  }
+  for (bool underline : {true, false}) {
+    bitmap.Fill(0);
+    platform::TextFont lined = font;
+    lined.underline = underline;
+    lined.strikeout = !underline;
+    canvas.Painter().DrawText(lined, dots, x, y, 0xFF000000);
+    for (int py = 0; py < bitmap.Height(); ++py)
+      for (int px = 0; px < bitmap.Width(); ++px)
+        if ((plain.Pixel(px, py) >> 24) > 128) bitmap.SetPixel(px, py, 0);
+    const ui::TRect rule = InkBounds(bitmap);
+    ASSERT_LE(rule.Left, rule.Right) << "underline " << underline;
+    EXPECT_GE(rule.Left, x - 1);
+    EXPECT_LE(rule.Right, x + dotted.width + 1);
+    EXPECT_GT(rule.Right - rule.Left, dotted.width * 0.7) << "underline " << underline;
+    EXPECT_LE(rule.Bottom - rule.Top, 3);
+    if (underline) {
+      EXPECT_GE(rule.Top, y + dotted.baseline - 0.5);
+    } else {
+      EXPECT_LT(rule.Bottom, y + dotted.baseline - 2);
+      EXPECT_GT(rule.Top, y + dotted.baseline - dotted.height * 0.6);
+    }
+  }
+}
+
 TEST_F(Canvas, HasGlyphsAnswersForTheFontWithItsFallbacks) {
   TBitmap bitmap(1, 1);
   TCanvas canvas(bitmap);
@@ -188,11 +261,41 @@ TEST_F(Canvas, HasGlyphsAnswersForTheFontWithItsFallbacks) {
   }
 }
 
-TEST_F(Canvas, SegoeUiResolvesToAnInstalledSansFamily) {
-  const std::string family = platform::ResolveFontFamily("Segoe UI");
-  EXPECT_FALSE(family.empty());
-  EXPECT_NE(family, "Segoe UI");
-  EXPECT_EQ(family.find("Serif"), std::string::npos) << family;
+TEST_F(Canvas, MissingFacesResolveToAnInstalledSansFamilyThatDraws) {
+  for (const std::string wanted : {"Segoe UI", "No Such Face 1234"}) {
+    const std::string family = platform::ResolveFontFamily(wanted);
+    EXPECT_FALSE(family.empty()) << wanted;
+    EXPECT_NE(family, wanted);
+    EXPECT_EQ(family.find("Serif"), std::string::npos) << family;
+    EXPECT_FALSE(platform::FontFamilyInstalled(wanted));
+    EXPECT_TRUE(platform::FontFamilyInstalled(family)) << family;
+    TBitmap bitmap(60, 30);
+    TCanvas canvas(bitmap);
+    canvas.Font.SetName(wanted);
+    canvas.TextOut(2, 2, "Setup");
+    EXPECT_GT(CountPixels(bitmap, [](ui::TAlphaColor c) { return (c >> 24) > 128; }), 20) << wanted;
+  }
+}
+
+TEST_F(Canvas, AnEmptyBitmapMeasuresTextAndDrawsNowhere) {
+  TBitmap bitmap(0, 0);
+  TCanvas canvas(bitmap);
+  EXPECT_GT(canvas.TextWidth("Install"), 10);
+  canvas.FillRect({0, 0, 5, 5});
+  canvas.TextOut(0, 0, "Install");
+}
+
+TEST_F(Canvas, ClearReplacesThePixelsInsideTheClipOnly) {
+  TBitmap bitmap(10, 10);
+  bitmap.Fill(0xFF00FF00);
+  TCanvas canvas(bitmap);
+  canvas.Painter().Translate(3, 3);  // the clip, not the offset, bounds a clear
+  canvas.ClipRect({-3, -3, -1, 4});  // pixels 0 to 1 across, 0 to 6 down
+  canvas.Painter().Clear(0x80FF0000);
+  EXPECT_EQ(bitmap.Pixel(0, 0), ui::Premultiply(0x80FF0000));  // replaced, not blended over green
+  EXPECT_EQ(bitmap.Pixel(1, 6), ui::Premultiply(0x80FF0000));
+  EXPECT_EQ(bitmap.Color(2, 0), 0xFF00FF00u);
+  EXPECT_EQ(bitmap.Color(0, 7), 0xFF00FF00u);
 }
 
 TEST_F(Canvas, PngLogoLoadsAsAPremultipliedBitmap) {
