@@ -299,9 +299,10 @@ void Win32Window::Create() {
   if (alpha_ != 255) SetLayeredWindowAttributes(hwnd_, 0, alpha_, LWA_ALPHA);
   // The frame is measured again now that our WM_NCCALCSIZE answers for it.
   SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  live_ = true;
   if (!placed) wanted = Bounds();
   SetBounds(wanted);
+  // Only now: the window is made while the form that owns it is still being built.
+  live_ = true;
 }
 
 void Win32Window::Destroy() {
