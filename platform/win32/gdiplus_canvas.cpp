@@ -34,48 +34,50 @@ const Gdiplus::StringFormat& LineFormat() {
   return *format;
 }
 
-// One line of text in one font, ready to measure or draw.
-class Line {
+bool SameFont(const TextFont& a, const TextFont& b) {
+  return a.family == b.family && a.size == b.size && a.sizeInPixels == b.sizeInPixels && a.bold == b.bold &&
+         a.italic == b.italic && a.underline == b.underline && a.strikeout == b.strikeout;
+}
+
+// A font request made into a GDI+ font with the line box it lays out.
+class Face {
  public:
-  Line(const TextFont& request, const std::string& text) : text_(Wide(text)) {
+  explicit Face(const TextFont& request) : request_(request) {
     family_ = DrawingFamily(request.family);
     if (!family_) return;
-    em_ = static_cast<Gdiplus::REAL>(std::max(win32::EmPixels(request), 0.0));
+    const auto em = static_cast<Gdiplus::REAL>(std::max(win32::EmPixels(request), 0.0));
     // Lines under and through the text are drawn by the canvas: Wine's GDI+ leaves them out.
-    style_ = win32::FontStyleOf(request);
-    underline_ = request.underline;
-    strikeout_ = request.strikeout;
-    font_ = std::make_unique<Gdiplus::Font>(family_, em_, style_, Gdiplus::UnitPixel);
+    int style = win32::FontStyleOf(request);
+    font_ = std::make_unique<Gdiplus::Font>(family_, em, style, Gdiplus::UnitPixel);
     // A face without a bold or italic member of its own is drawn regular rather than not at all.
     if (font_->GetLastStatus() != Gdiplus::Ok) {
-      style_ = Gdiplus::FontStyleRegular;
-      font_ = std::make_unique<Gdiplus::Font>(family_, em_, style_, Gdiplus::UnitPixel);
+      style = Gdiplus::FontStyleRegular;
+      font_ = std::make_unique<Gdiplus::Font>(family_, em, style, Gdiplus::UnitPixel);
     }
-    if (font_->GetLastStatus() != Gdiplus::Ok) font_.reset();
+    if (font_->GetLastStatus() != Gdiplus::Ok) {
+      font_.reset();
+      return;
+    }
+    // The family's design units scaled to the em.
+    const UINT16 units = family_->GetEmHeight(style);
+    const double scale = units > 0 ? em / double(units) : 0;
+    lineSpacing_ = family_->GetLineSpacing(style) * scale;
+    ascent_ = family_->GetCellAscent(style) * scale;
   }
 
+  const TextFont& Request() const { return request_; }
   bool Usable() const { return font_ != nullptr; }
-  bool Decorated() const { return underline_ || strikeout_; }
-  bool Underline() const { return underline_; }
-  bool Strikeout() const { return strikeout_; }
+  bool Decorated() const { return request_.underline || request_.strikeout; }
   const Gdiplus::FontFamily& Family() const { return *family_; }
-  const std::wstring& Text() const { return text_; }
   const Gdiplus::Font& Font() const { return *font_; }
-  // The family's design units scaled to the em, as the line box is laid out.
-  double Scaled(UINT16 designUnits) const {
-    const UINT16 em = family_->GetEmHeight(style_);
-    return em > 0 ? designUnits * double(em_) / em : 0;
-  }
-  double LineSpacing() const { return Scaled(family_->GetLineSpacing(style_)); }
-  double Ascent() const { return Scaled(family_->GetCellAscent(style_)); }
+  double LineSpacing() const { return lineSpacing_; }
+  double Ascent() const { return ascent_; }
 
  private:
-  std::wstring text_;
+  TextFont request_;
   const Gdiplus::FontFamily* family_ = nullptr;
-  Gdiplus::REAL em_ = 0;
-  int style_ = 0;
-  bool underline_ = false, strikeout_ = false;
   std::unique_ptr<Gdiplus::Font> font_;
+  double lineSpacing_ = 0, ascent_ = 0;
 };
 
 // The source pixels one target pixel along an axis is made of, with their weights (summing to 256):
@@ -379,26 +381,27 @@ class GdiplusCanvas final : public Canvas {
   }
 
   TextExtent MeasureText(const TextFont& font, const std::string& text) override {
-    Line line(font, text);
-    return line.Usable() ? TextExtent{Width(line), line.LineSpacing(), line.Ascent()} : TextExtent{};
+    const Face& face = FaceFor(font);
+    return face.Usable() ? TextExtent{Width(face, Wide(text)), face.LineSpacing(), face.Ascent()} : TextExtent{};
   }
   void DrawText(const TextFont& font, const std::string& text, double x, double y, std::uint32_t color) override {
-    Line line(font, text);
-    if (!line.Usable() || line.Text().empty()) return;
+    const Face& face = FaceFor(font);
+    const std::wstring line = Wide(text);
+    if (!face.Usable() || line.empty()) return;
     Gdiplus::SolidBrush brush(ColorOf(color));
-    G().DrawString(line.Text().c_str(), static_cast<INT>(line.Text().size()), &line.Font(),
+    G().DrawString(line.c_str(), static_cast<INT>(line.size()), &face.Font(),
                    Gdiplus::PointF(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y)), &LineFormat(), &brush);
-    if (!line.Decorated()) return;
-    const win32::Decorations lines = win32::DecorationsOf(line.Family(), font);
-    const double width = Width(line), baseline = y + line.Ascent();
+    if (!face.Decorated()) return;
+    const win32::Decorations lines = win32::DecorationsOf(face.Family(), font);
+    const double width = Width(face, line), baseline = y + face.Ascent();
     // On whole pixels, so a thin rule stays sharp.
     auto rule = [&](double below, double size) {
       const double thickness = std::max(1.0, std::round(size));
       G().FillRectangle(&brush, static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(std::round(baseline + below - thickness / 2)),
                         static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(thickness));
     };
-    if (line.Underline()) rule(lines.underline, lines.underlineSize);
-    if (line.Strikeout()) rule(lines.strikeout, lines.strikeoutSize);
+    if (font.underline) rule(lines.underline, lines.underlineSize);
+    if (font.strikeout) rule(lines.strikeout, lines.strikeoutSize);
   }
   bool HasGlyphs(const TextFont& font, const std::string& text) override {
     if (text.empty()) return true;
@@ -482,12 +485,17 @@ class GdiplusCanvas final : public Canvas {
     }
   }
 
-  double Width(const Line& line) {
-    if (line.Text().empty()) return 0;
+  double Width(const Face& face, const std::wstring& line) {
+    if (line.empty()) return 0;
     Gdiplus::RectF box;
-    G().MeasureString(line.Text().c_str(), static_cast<INT>(line.Text().size()), &line.Font(), Gdiplus::PointF(0, 0),
-                      &LineFormat(), &box);
+    G().MeasureString(line.c_str(), static_cast<INT>(line.size()), &face.Font(), Gdiplus::PointF(0, 0), &LineFormat(), &box);
     return box.Width;
+  }
+
+  // Painting asks for the same font many times in a row; making a GDI+ font is not cheap.
+  const Face& FaceFor(const TextFont& font) {
+    if (!face_ || !SameFont(face_->Request(), font)) face_ = std::make_unique<Face>(font);
+    return *face_;
   }
 
   Gdiplus::GraphicsPath& Path() {
@@ -510,6 +518,7 @@ class GdiplusCanvas final : public Canvas {
   std::vector<State> saved_;
   std::unique_ptr<Gdiplus::GraphicsPath> path_;
   std::optional<Bounds> rectangle_;  // the path, while it is one rectangle and nothing else
+  std::unique_ptr<Face> face_;
   Point current_, start_;
   bool hasCurrent_ = false;
 };
