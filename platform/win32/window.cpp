@@ -115,6 +115,9 @@ class Win32Window final : public Window {
 
 class Win32Backend final : public WindowBackend {
  public:
+  // The process stays unaware of the monitors' DPI: the toolkit lays out in 96-dpi pixels and has no
+  // notion of a monitor's scale, so on a scaled monitor the system stretches the windows to the right
+  // size (a little soft) rather than the toolkit showing them too small.
   Win32Backend() {
     instance_ = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -159,6 +162,8 @@ class Win32Backend final : public WindowBackend {
   bool Pumps() const override { return true; }
   std::unique_ptr<Window> MakeWindow(WindowInput& input) override { return std::make_unique<Win32Window>(*this, input); }
 
+  // While the user drags or sizes a window the system runs its own loop inside DispatchMessage, so the
+  // toolkit's timers and handed calls wait until the drag ends.
   bool PumpEvents(int timeoutMs) override {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline =
@@ -358,6 +363,8 @@ void Win32Window::SetVisible(bool visible) {
   backend_.RethrowPending();
 }
 
+// One alpha for the whole window is all the toolkit asks for, which SetLayeredWindowAttributes gives
+// while painting stays the usual WM_PAINT; UpdateLayeredWindow would be needed only for per-pixel alpha.
 void Win32Window::SetAlpha(std::uint8_t alpha) {
   if (alpha == alpha_) return;
   alpha_ = alpha;
