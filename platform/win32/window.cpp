@@ -276,12 +276,13 @@ Win32Window::Win32Window(Win32Backend& backend, WindowInput& input) : backend_(b
 Win32Window::~Win32Window() { Destroy(); }
 
 DWORD Win32Window::Style() const {
-  const DWORD sizing = resizable_ ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0;
   if (popup_) return WS_POPUP;
   // Undecorated windows keep the sizing frame (the system sizes only windows that have one) but give
-  // it no room: WM_NCCALCSIZE hands the whole window to the client.
-  if (!decorated_) return WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | sizing;
-  return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | sizing;
+  // it no room: WM_NCCALCSIZE hands the whole window to the client. They are not the system's to
+  // maximise (a double click on the caption, a snap): it would lay the frame's room past the monitor's
+  // edges, and the toolkit maximises its own frameless windows.
+  if (!decorated_) return WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | (resizable_ ? WS_THICKFRAME : 0);
+  return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | (resizable_ ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
 }
 
 DWORD Win32Window::ExStyle() const {

@@ -341,6 +341,7 @@ TEST_F(WinWindows, AFramelessWindowIsDraggedByItsCaptionAndSizedAtItsEdges) {
                      {199, 119, HTBOTTOMRIGHT}, {199, 0, HTTOPRIGHT}, {0, 119, HTBOTTOMLEFT}};
   for (const auto& c : cases) EXPECT_EQ(hit(c.x, c.y), c.want) << c.x << "," << c.y;
 
+  EXPECT_FALSE(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX) << "maximising it is the toolkit's";
   window->SetResizable(false);
   EXPECT_EQ(hit(0, 60), HTCLIENT) << "a fixed window has no sizing edges";
   EXPECT_EQ(hit(50, 1), HTCAPTION);
