@@ -22,6 +22,8 @@ constexpr wchar_t kWindowClass[] = L"LuxWindow";
 // a class of their own.
 constexpr wchar_t kShadowClass[] = L"LuxShadowWindow";
 constexpr wchar_t kHelperClass[] = L"LuxHelperWindow";
+// Posted to itself when a capture ends: is the pointer still over the window?
+constexpr UINT kCheckPointer = WM_APP + 1;
 
 std::runtime_error SystemError(const std::string& what, DWORD code = GetLastError()) {
   return std::runtime_error(what + ": " + SystemMessage(code));
@@ -592,6 +594,16 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSELEAVE:
       Report([&] { input_.InputPointerLeft(); });
       return 0;
+    case WM_CAPTURECHANGED:
+      // The leave notices of a captured pointer are ignored by the toolkit, and a pointer released
+      // outside sends no more moves here: it hears of the leave once the release has been dealt with.
+      PostMessageW(hwnd_, kCheckPointer, 0, 0);
+      return 0;
+    case kCheckPointer: {
+      POINT at;
+      if (GetCapture() != hwnd_ && GetCursorPos(&at) && WindowFromPoint(at) != hwnd_) Report([&] { input_.InputPointerLeft(); });
+      return 0;
+    }
     case WM_LBUTTONDOWN: return button(MouseButton::Left, true);
     case WM_LBUTTONUP: return button(MouseButton::Left, false);
     case WM_RBUTTONDOWN: return button(MouseButton::Right, true);

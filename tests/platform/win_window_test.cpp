@@ -214,6 +214,28 @@ TEST_F(WinWindows, MessagesReachTheInputAsTheToolkitSpeaksThem) {
   ASSERT_TRUE(PumpUntil([&] { return input.Saw("left"); })) << testing::PrintToString(input.Seen);
 }
 
+TEST_F(WinWindows, APointerReleasedOutsideTheWindowHasLeftIt) {
+  TRecorder input;
+  auto window = Shown(input, "win release");
+  HWND hwnd = WindowCaptioned("win release");
+  POINT inside{20, 20};
+  ClientToScreen(hwnd, &inside);
+  SetCursorPos(inside.x, inside.y);
+  window->SetCapture(true);
+  SetCursorPos(inside.x + 500, inside.y + 400);
+  Backend().PumpEvents(0);
+  input.Seen.clear();
+  window->SetCapture(false);
+  ASSERT_TRUE(PumpUntil([&] { return input.Saw("left"); }));
+  // Released over the window, it stays there.
+  SetCursorPos(inside.x, inside.y);
+  window->SetCapture(true);
+  window->SetCapture(false);
+  input.Seen.clear();
+  Backend().PumpEvents(0);
+  EXPECT_FALSE(input.Saw("left"));
+}
+
 TEST_F(WinWindows, AnErrorOfTheToolkitGoesOnFromThePumpOnce) {
   TRecorder input;
   input.ThrowOnClose = true;
