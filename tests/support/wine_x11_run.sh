@@ -24,9 +24,11 @@ cleanup() {
   fi
   rm -rf "$box"
 }
+child=
 trap cleanup EXIT
-trap 'exit 143' TERM
-trap 'exit 130' INT
+# Asked to end: the command first (by its id), then what cleanup ends.
+trap '[[ -n $child ]] && kill -TERM "$child" 2>/dev/null; exit 143' TERM
+trap '[[ -n $child ]] && kill -INT "$child" 2>/dev/null; exit 130' INT
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$box/display" >"$box/xvfb.log" 2>&1 &
@@ -43,4 +45,7 @@ export DISPLAY=:$(head -1 "$box/display")
 # process starts the prefix's desktop with ours.
 env -u DISPLAY "$make_prefix" "$box/prefix" || { echo "the Wine prefix could not be made"; exit 1; }
 export WINEPREFIX=$box/prefix
-"$@"
+# In the background, so a signal reaches our traps at once rather than after the command.
+"$@" &
+child=$!
+wait "$child"
