@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "drawing.h"
 #include "platform/canvas.h"
 #include "png_writer.h"
 #include "ui/canvas.h"
@@ -62,15 +63,26 @@ TEST_F(Canvas, TranslucentBrushIsPremultipliedInTheBuffer) {
 }
 
 TEST_F(Canvas, EllipseEdgesAreAntialiasedAndCentreIsSolid) {
-  TBitmap bitmap(40, 40);
-  TCanvas canvas(bitmap);
-  canvas.BrushColor = 0xFF000000;
-  canvas.Pen.Width = 0;
-  canvas.Ellipse(0, 0, 40, 40);
-  EXPECT_EQ(bitmap.Color(20, 20), 0xFF000000u);
-  EXPECT_EQ(bitmap.Pixel(0, 0), 0u);  // the corner lies outside the circle
-  const int partial = CountPixels(bitmap, [](ui::TAlphaColor c) { return (c >> 24) > 0 && (c >> 24) < 255; });
-  EXPECT_GT(partial, 40);  // the rim is made of partly covered pixels
+  for (bool antialias : {true, false}) {
+    TBitmap bitmap(40, 40);
+    TCanvas canvas(bitmap);
+    canvas.BrushColor = 0xFF000000;
+    canvas.Pen.Width = 0;
+    canvas.Painter().SetAntialias(antialias);
+    canvas.Ellipse(0, 0, 40, 40);
+    EXPECT_EQ(bitmap.Color(20, 20), 0xFF000000u);
+    EXPECT_EQ(bitmap.Pixel(0, 0), 0u);  // the corner lies outside the circle
+    double covered = 0;
+    CountPixels(bitmap, [&](ui::TAlphaColor c) { return covered += (c >> 24) / 255.0, false; });
+    // A circle, not a box or a lens; hard edges may come out up to half a pixel smaller.
+    EXPECT_NEAR(covered, 3.14159 * 20 * 20, 70) << "antialias " << antialias;
+    const int partial = CountPixels(bitmap, [](ui::TAlphaColor c) { return (c >> 24) > 0 && (c >> 24) < 255; });
+    if (!antialias) {
+      EXPECT_EQ(partial, 0);  // hard edges when asked for
+    } else if (testsupport::ShapesAntialiased()) {
+      EXPECT_GT(partial, 40);  // the rim is made of partly covered pixels
+    }
+  }
 }
 
 TEST_F(Canvas, RoundRectCornersAreCutByTheirRadius) {
@@ -111,6 +123,19 @@ TEST_F(Canvas, ClipAndStateGuardRestoreTheWholeCanvas) {
   EXPECT_EQ(bitmap.Pixel(5, 4), 0u);
   canvas.FillRect({5, 0, 10, 10});  // the clip is gone again
   EXPECT_EQ(bitmap.Color(9, 9), 0xFF0000FFu);
+}
+
+TEST_F(Canvas, ShrunkImagesAverageWhatEachPixelCovers) {
+  TBitmap stripes(4, 2);  // red and blue columns in turn
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) stripes.ScanLine(y)[x] = x % 2 ? 0xFF0000FF : 0xFFFF0000;
+  TBitmap bitmap(2, 1);
+  TCanvas canvas(bitmap);
+  canvas.StretchDraw({0, 0, 2, 1}, stripes);
+  for (int x : {0, 1}) {  // each target pixel covers one red and one blue column, not just one of them
+    EXPECT_NEAR(int(ui::RedOf(bitmap.Color(x, 0))), 128, 24) << x;
+    EXPECT_NEAR(int(ui::BlueOf(bitmap.Color(x, 0))), 128, 24) << x;
+  }
 }
 
 TEST_F(Canvas, ImagesDrawScaledAndWithOpacity) {
@@ -160,6 +185,66 @@ TEST_F(Canvas, BoldTextIsWiderThanRegular) {
   EXPECT_GT(canvas.TextWidth("Installation"), regular);
 }
 
+// The ink's bounds (alpha above one half) as left, top, right, bottom, inclusive; left > right when blank.
+ui::TRect InkBounds(const TBitmap& b) {
+  ui::TRect ink{b.Width(), b.Height(), -1, -1};
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      if ((b.Pixel(x, y) >> 24) > 128) ink = {std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x), std::max(ink.Bottom, y)};
+  return ink;
+}
+
+TEST_F(Canvas, TextInkSitsInItsMeasuredBoxOnTheBaseline) {
+  platform::TextFont font;
+  font.size = 20;
+  font.sizeInPixels = true;
+  const double x = 10, y = 8;
+  TBitmap bitmap(160, 50);
+  TCanvas canvas(bitmap);
+  const platform::TextExtent box = canvas.Painter().MeasureText(font, "HHHH");
+  EXPECT_GT(box.baseline, box.height / 2);
+  EXPECT_LT(box.baseline, box.height);
+  canvas.Painter().DrawText(font, "HHHH", x, y, 0xFF000000);
+  const ui::TRect ink = InkBounds(bitmap);
+  EXPECT_GE(ink.Left, x);
+  EXPECT_LE(ink.Right, x + box.width);
+  EXPECT_GE(ink.Top, y);
+  EXPECT_NEAR(ink.Bottom + 1, y + box.baseline, 1);  // capitals stand on the baseline
+  EXPECT_GT(ink.Right - ink.Left, box.width * 0.8);
+
+  // Full stops ink only a dot on the baseline: what the lines add is the line alone, below the baseline
+  // or well above it, about as long as the measured text.
+  const std::string dots = "......";
+  const platform::TextExtent dotted = canvas.Painter().MeasureText(font, dots);
+  TBitmap plain(160, 50);
+  {
+    TCanvas plainCanvas(plain);
+    plainCanvas.Painter().DrawText(font, dots, x, y, 0xFF000000);
+  }
+  for (bool underline : {true, false}) {
+    bitmap.Fill(0);
+    platform::TextFont lined = font;
+    lined.underline = underline;
+    lined.strikeout = !underline;
+    canvas.Painter().DrawText(lined, dots, x, y, 0xFF000000);
+    for (int py = 0; py < bitmap.Height(); ++py)
+      for (int px = 0; px < bitmap.Width(); ++px)
+        if ((plain.Pixel(px, py) >> 24) > 128) bitmap.SetPixel(px, py, 0);
+    const ui::TRect rule = InkBounds(bitmap);
+    ASSERT_LE(rule.Left, rule.Right) << "underline " << underline;
+    EXPECT_GE(rule.Left, x - 1);
+    EXPECT_LE(rule.Right, x + dotted.width + 1);
+    EXPECT_GT(rule.Right - rule.Left, dotted.width * 0.7) << "underline " << underline;
+    EXPECT_LE(rule.Bottom - rule.Top, 3);
+    if (underline) {
+      EXPECT_GE(rule.Top, y + dotted.baseline - 0.5);
+    } else {
+      EXPECT_LT(rule.Bottom, y + dotted.baseline - 2);
+      EXPECT_GT(rule.Top, y + dotted.baseline - dotted.height * 0.6);
+    }
+  }
+}
+
 TEST_F(Canvas, HasGlyphsAnswersForTheFontWithItsFallbacks) {
   TBitmap bitmap(1, 1);
   TCanvas canvas(bitmap);
@@ -176,11 +261,41 @@ TEST_F(Canvas, HasGlyphsAnswersForTheFontWithItsFallbacks) {
   }
 }
 
-TEST_F(Canvas, SegoeUiResolvesToAnInstalledSansFamily) {
-  const std::string family = platform::ResolveFontFamily("Segoe UI");
-  EXPECT_FALSE(family.empty());
-  EXPECT_NE(family, "Segoe UI");
-  EXPECT_EQ(family.find("Serif"), std::string::npos) << family;
+TEST_F(Canvas, MissingFacesResolveToAnInstalledSansFamilyThatDraws) {
+  for (const std::string wanted : {"Segoe UI", "No Such Face 1234"}) {
+    const std::string family = platform::ResolveFontFamily(wanted);
+    EXPECT_FALSE(family.empty()) << wanted;
+    EXPECT_NE(family, wanted);
+    EXPECT_EQ(family.find("Serif"), std::string::npos) << family;
+    EXPECT_FALSE(platform::FontFamilyInstalled(wanted));
+    EXPECT_TRUE(platform::FontFamilyInstalled(family)) << family;
+    TBitmap bitmap(60, 30);
+    TCanvas canvas(bitmap);
+    canvas.Font.SetName(wanted);
+    canvas.TextOut(2, 2, "Setup");
+    EXPECT_GT(CountPixels(bitmap, [](ui::TAlphaColor c) { return (c >> 24) > 128; }), 20) << wanted;
+  }
+}
+
+TEST_F(Canvas, AnEmptyBitmapMeasuresTextAndDrawsNowhere) {
+  TBitmap bitmap(0, 0);
+  TCanvas canvas(bitmap);
+  EXPECT_GT(canvas.TextWidth("Install"), 10);
+  canvas.FillRect({0, 0, 5, 5});
+  canvas.TextOut(0, 0, "Install");
+}
+
+TEST_F(Canvas, ClearReplacesThePixelsInsideTheClipOnly) {
+  TBitmap bitmap(10, 10);
+  bitmap.Fill(0xFF00FF00);
+  TCanvas canvas(bitmap);
+  canvas.Painter().Translate(3, 3);  // the clip, not the offset, bounds a clear
+  canvas.ClipRect({-3, -3, -1, 4});  // pixels 0 to 1 across, 0 to 6 down
+  canvas.Painter().Clear(0x80FF0000);
+  EXPECT_EQ(bitmap.Pixel(0, 0), ui::Premultiply(0x80FF0000));  // replaced, not blended over green
+  EXPECT_EQ(bitmap.Pixel(1, 6), ui::Premultiply(0x80FF0000));
+  EXPECT_EQ(bitmap.Color(2, 0), 0xFF00FF00u);
+  EXPECT_EQ(bitmap.Color(0, 7), 0xFF00FF00u);
 }
 
 TEST_F(Canvas, PngLogoLoadsAsAPremultipliedBitmap) {
