@@ -13,6 +13,22 @@ std::vector<HeadlessWindow*>& Alive() {
 }
 HeadlessWindow* focused = nullptr;
 WindowRect monitor{0, 0, 1920, 1080};
+ScreenPoint pointer{0, 0};
+ScreenImage desktop;
+int captures = 0;
+
+// The screen's pixel at a point: the topmost visible window that shows a pixel of its own there
+// (a later window lies above an earlier one, one that stays on top above all others), else the desktop.
+bool WindowPixelAt(int x, int y, const HeadlessWindow* below, std::uint32_t& out);
+std::uint32_t DesktopPixel(int x, int y) {
+  const int dx = x - monitor.x, dy = y - monitor.y;
+  if (dx < 0 || dy < 0 || dx >= desktop.width || dy >= desktop.height) return 0xFF000000u;
+  return desktop.pixels[static_cast<std::size_t>(dy) * desktop.width + dx];
+}
+std::uint32_t ScreenAt(int x, int y, const HeadlessWindow* below) {
+  std::uint32_t p = 0;
+  return WindowPixelAt(x, y, below, p) ? p : DesktopPixel(x, y);
+}
 
 class HeadlessBackend final : public WindowBackend {
  public:
@@ -24,6 +40,19 @@ class HeadlessBackend final : public WindowBackend {
   void Wake() override {}
   std::string ClipboardText() override { return clipboard_; }
   void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+  std::optional<ScreenPoint> PointerPosition() override { return pointer; }
+  std::optional<ScreenArea> VirtualDesktop() override { return ScreenArea{monitor.x, monitor.y, monitor.width, monitor.height}; }
+  bool CaptureScreen(const ScreenArea& area, ScreenImage& image) override {
+    if (desktop.width <= 0 || desktop.height <= 0 || area.width <= 0 || area.height <= 0) return false;
+    ++captures;
+    image.width = area.width;
+    image.height = area.height;
+    image.pixels.resize(static_cast<std::size_t>(area.width) * area.height);
+    for (int y = 0; y < area.height; ++y)
+      for (int x = 0; x < area.width; ++x)
+        image.pixels[static_cast<std::size_t>(y) * area.width + x] = ScreenAt(area.x + x, area.y + y, nullptr);
+    return true;
+  }
 
  private:
   std::string clipboard_;
@@ -34,7 +63,36 @@ std::unique_ptr<WindowBackend>& Backend() {
   return backend;
 }
 
+bool WindowPixelAt(int x, int y, const HeadlessWindow* below, std::uint32_t& out) {
+  // Bottom first: the ordinary windows, then those that stay on top, each kind oldest first.
+  std::vector<HeadlessWindow*> order;
+  for (bool top : {false, true})
+    for (HeadlessWindow* w : Alive())
+      if (w->StayOnTop() == top && (w->Visible() || w == below)) order.push_back(w);
+  // Only what lies beneath `below` counts.
+  if (below) order.erase(std::find(order.begin(), order.end(), below), order.end());
+  for (auto w = order.rbegin(); w != order.rend(); ++w) {
+    const WindowRect b = (*w)->Bounds();
+    const int lx = x - b.x, ly = y - b.y;
+    if (lx < 0 || ly < 0 || lx >= (*w)->ScreenWidth() || ly >= (*w)->ScreenHeight() || lx >= b.width || ly >= b.height)
+      continue;
+    const std::uint32_t p = (*w)->ScreenPixel(lx, ly);
+    if ((*w)->TransparentColor() && p == (*w)->TransparentColorValue()) continue;
+    out = p;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+bool HeadlessWindow::Focused() const { return focused == this; }
+
+std::uint32_t HeadlessWindow::ShownPixel(int x, int y) const {
+  const std::uint32_t own = ScreenPixel(x, y);
+  if (!(transparentColor_ && own == transparentColorValue_)) return own;
+  return ScreenAt(bounds_.x + x, bounds_.y + y, this);
+}
 
 HeadlessWindow::HeadlessWindow(WindowInput& input) : input_(input) { Alive().push_back(this); }
 
@@ -74,12 +132,17 @@ void HeadlessWindow::Present(const PixelBuffer& image) {
                 static_cast<std::size_t>(image.width) * 4);
 }
 
-void HeadlessWindow::MoveTo(int x, int y, unsigned shift) { input_.InputPointerMoved(x, y, shift); }
+void HeadlessWindow::MoveTo(int x, int y, unsigned shift) {
+  pointer = {bounds_.x + x, bounds_.y + y};
+  input_.InputPointerMoved(x, y, shift);
+}
 void HeadlessWindow::Press(MouseButton button, int x, int y, unsigned shift) {
+  pointer = {bounds_.x + x, bounds_.y + y};
   input_.InputPointerMoved(x, y, shift);
   input_.InputButton(button, true, x, y, shift);
 }
 void HeadlessWindow::Release(MouseButton button, int x, int y, unsigned shift) {
+  pointer = {bounds_.x + x, bounds_.y + y};
   input_.InputPointerMoved(x, y, shift);
   input_.InputButton(button, false, x, y, shift);
 }
@@ -106,6 +169,9 @@ std::unique_ptr<WindowBackend> CreateHeadlessBackend() { return std::make_unique
 std::vector<HeadlessWindow*> HeadlessWindows() { return Alive(); }
 
 void SetHeadlessMonitor(const WindowRect& bounds) { monitor = bounds; }
+void SetHeadlessPointer(int x, int y) { pointer = {x, y}; }
+void SetHeadlessScreen(const ScreenImage& image) { desktop = image; }
+int HeadlessCaptureCount() { return captures; }
 
 WindowBackend& CurrentWindowBackend() { return *Backend(); }
 
