@@ -138,7 +138,9 @@ FXBlurMaterial::FXBlurMaterial(ui::TComponent* AOwner)
   FCustomColors->SetLightBackGround(16777215);
   FCustomColors->SetAccent(ThemeManager().AccentColor());
   SetBounds(Left(), Top(), 150, 200);
-  UpdateTheme(false);
+  // Only the colours here: the version is not chosen yet, and the first synchronisation builds the
+  // image the chosen one needs.
+  ResolveColors();
 }
 
 FXBlurMaterial::~FXBlurMaterial() { Tick->SetEnabled(false); }
@@ -189,16 +191,20 @@ void FXBlurMaterial::Inflate(std::int32_t up, std::int32_t right, std::int32_t d
 void FXBlurMaterial::SyncroniseImage() {
   ReDraw();
   const TSharedImages& s = Shared();
+  bool rebuild = false;
   switch (FVersion) {
     case FXBlurVersion::WallpaperBlurred:
-    case FXBlurVersion::Wallpaper:
-      if (s.WallpaperSize != WallpaperFileSize()) RebuildImage();
-      break;
+    case FXBlurVersion::Wallpaper: rebuild = s.WallpaperSize != WallpaperFileSize(); break;
     case FXBlurVersion::Screenshot:
       // A failed capture counts as a build too, so a system without captures is not asked on every paint.
-      if (!s.ScreenshotTaken || Now() - *s.ScreenshotTaken >= MaxScreenshotAge) RebuildImage();
+      rebuild = !s.ScreenshotTaken || Now() - *s.ScreenshotTaken >= MaxScreenshotAge;
       break;
     case FXBlurVersion::None: break;
+  }
+  if (rebuild) {
+    RebuildImage();
+    // The paint above showed the old picture; the new one shows now, not at some later paint.
+    ReDraw();
   }
   if (FInvalidateAbove) Invalidate();
 }
@@ -259,14 +265,20 @@ void FXBlurMaterial::PaintBuffer() {
   FXBufferGraphicControl::PaintBuffer();
 }
 
-void FXBlurMaterial::UpdateTheme(bool) {
+void FXBlurMaterial::ResolveColors() {
   if (FCustomColors->Enabled()) {
     FDrawColors->LoadFrom(*FCustomColors, ThemeManager().DarkTheme());
   } else {
     FDrawColors->SetAccent(ThemeManager().AccentColor());
     FDrawColors->SetBackGround(ThemeManager().DarkTheme() ? 0 : 16777215);
   }
-  if (!IsLoading()) RebuildImage();
+}
+
+void FXBlurMaterial::UpdateTheme(bool) {
+  ResolveColors();
+  // The desktop pictures do not depend on the theme: a capture and a blur of the whole desktop on every
+  // theme change would only stall the window; what is missing is built.
+  if (!IsLoading() && !BlurImageAvailable(FVersion)) RebuildImage();
 }
 
 void FXBlurMaterial::Notify(unsigned Message) {

@@ -61,6 +61,7 @@ class FXBlurMaterial : public FXBufferGraphicControl, public FXControl {
 
  private:
   void Changed();
+  void ResolveColors();
 
   FXGlassRefreshMode FRefreshMode = FXGlassRefreshMode::Automatic;
   std::unique_ptr<ui::TTimer> Tick;

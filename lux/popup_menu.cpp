@@ -208,13 +208,9 @@ void FXPopupComponent::OpenMenuAt(TPoint P) {
     if (auto* menu = dynamic_cast<FXPopupMenu*>(this)) menu->WatchPresses();
   FHoverOver = -1;
   FItemPressed = false;
-  if (FForm->Visible()) {
-    // Already open: it moves to the new point.
-    FormShow();
-    FForm->Update();
-  } else {
-    FForm->Show();
-  }
+  if (FForm->Visible()) FormShow();  // already open: it moves to the new point
+  else FForm->Show();
+  if (FForm) FForm->Update();
 }
 
 void FXPopupComponent::FormShow() {

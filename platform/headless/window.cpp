@@ -17,17 +17,18 @@ ScreenPoint pointer{0, 0};
 ScreenImage desktop;
 int captures = 0;
 
-// The screen's pixel at a point: the topmost visible window that shows a pixel of its own there
-// (a later window lies above an earlier one, one that stays on top above all others), else the desktop.
-bool WindowPixelAt(int x, int y, const HeadlessWindow* below, std::uint32_t& out);
+// The visible windows bottom first (the ordinary ones, then those that stay on top, each kind oldest
+// first); with `below`, only those beneath it.
+std::vector<HeadlessWindow*> Stacking(const HeadlessWindow* below);
+bool WindowPixelAt(const std::vector<HeadlessWindow*>& order, int x, int y, std::uint32_t& out);
 std::uint32_t DesktopPixel(int x, int y) {
   const int dx = x - monitor.x, dy = y - monitor.y;
   if (dx < 0 || dy < 0 || dx >= desktop.width || dy >= desktop.height) return 0xFF000000u;
   return desktop.pixels[static_cast<std::size_t>(dy) * desktop.width + dx];
 }
-std::uint32_t ScreenAt(int x, int y, const HeadlessWindow* below) {
+std::uint32_t ScreenAt(const std::vector<HeadlessWindow*>& order, int x, int y) {
   std::uint32_t p = 0;
-  return WindowPixelAt(x, y, below, p) ? p : DesktopPixel(x, y);
+  return WindowPixelAt(order, x, y, p) ? p : DesktopPixel(x, y);
 }
 
 class HeadlessBackend final : public WindowBackend {
@@ -48,9 +49,10 @@ class HeadlessBackend final : public WindowBackend {
     image.width = area.width;
     image.height = area.height;
     image.pixels.resize(static_cast<std::size_t>(area.width) * area.height);
+    const std::vector<HeadlessWindow*> order = Stacking(nullptr);
     for (int y = 0; y < area.height; ++y)
       for (int x = 0; x < area.width; ++x)
-        image.pixels[static_cast<std::size_t>(y) * area.width + x] = ScreenAt(area.x + x, area.y + y, nullptr);
+        image.pixels[static_cast<std::size_t>(y) * area.width + x] = ScreenAt(order, area.x + x, area.y + y);
     return true;
   }
 
@@ -63,14 +65,16 @@ std::unique_ptr<WindowBackend>& Backend() {
   return backend;
 }
 
-bool WindowPixelAt(int x, int y, const HeadlessWindow* below, std::uint32_t& out) {
-  // Bottom first: the ordinary windows, then those that stay on top, each kind oldest first.
+std::vector<HeadlessWindow*> Stacking(const HeadlessWindow* below) {
   std::vector<HeadlessWindow*> order;
   for (bool top : {false, true})
     for (HeadlessWindow* w : Alive())
       if (w->StayOnTop() == top && (w->Visible() || w == below)) order.push_back(w);
-  // Only what lies beneath `below` counts.
   if (below) order.erase(std::find(order.begin(), order.end(), below), order.end());
+  return order;
+}
+
+bool WindowPixelAt(const std::vector<HeadlessWindow*>& order, int x, int y, std::uint32_t& out) {
   for (auto w = order.rbegin(); w != order.rend(); ++w) {
     const WindowRect b = (*w)->Bounds();
     const int lx = x - b.x, ly = y - b.y;
@@ -91,7 +95,7 @@ bool HeadlessWindow::Focused() const { return focused == this; }
 std::uint32_t HeadlessWindow::ShownPixel(int x, int y) const {
   const std::uint32_t own = ScreenPixel(x, y);
   if (!(transparentColor_ && own == transparentColorValue_)) return own;
-  return ScreenAt(bounds_.x + x, bounds_.y + y, this);
+  return ScreenAt(Stacking(this), bounds_.x + x, bounds_.y + y);
 }
 
 HeadlessWindow::HeadlessWindow(WindowInput& input) : input_(input) { Alive().push_back(this); }
