@@ -170,7 +170,7 @@ void FXPopupComponent::CreateWindow() {
   form.SetTransparentColor(true);
   form.SetStayOnTop(true);
   form.Font.SetName(ThemeManager().FormFont());
-  form.Font.SetHeight(ThemeManager().FormFontHeight());
+  if (ThemeManager().FormFontHeight() > 0) form.Font.SetHeight(ThemeManager().FormFontHeight());
   FNormalHeight = 0;
   FNormalWidth = 0;
   form.OnShow = [this](ui::TForm&) { FormShow(); };
@@ -205,7 +205,12 @@ void FXPopupComponent::OpenMenuAt(TPoint P) {
   if (!FForm) CreateWindow();
   else if (FGlassBlur) FGlassBlur->SyncroniseImage();
   if (FParentMenu == this || !FParentPopup)
-    if (auto* menu = dynamic_cast<FXPopupMenu*>(this)) menu->WatchPresses();
+    if (auto* menu = dynamic_cast<FXPopupMenu*>(this); menu && !menu->MenuOpen()) {
+      menu->WatchPresses();
+      menu->FFocusedBefore = nullptr;
+      for (int i = 0; i < ui::Application().FormCount(); ++i)
+        if (ui::Application().Forms(i)->Active()) menu->FFocusedBefore = ui::Application().Forms(i);
+    }
   FHoverOver = -1;
   FItemPressed = false;
   if (FForm->Visible()) FormShow();  // already open: it moves to the new point
@@ -416,7 +421,19 @@ void FXPopupComponent::OpenItem(int Index) {
   item->OpenMenuAt({FForm->Left() + FForm->Width() - 10, FForm->Top() + item->FBounds.Top});
 }
 
+namespace {
+// Whether a window of the menu, open or just closed, still has the focus as far as the program knows.
+bool HoldsFocus(FXPopupContainer& Container) {
+  if (auto* c = dynamic_cast<FXPopupComponent*>(&Container); c && c->MenuWindow() && c->MenuWindow()->Active()) return true;
+  for (int i = 0; i < Container.Items().Count(); ++i)
+    if (HoldsFocus(*Container.Items()[i])) return true;
+  return false;
+}
+}  // namespace
+
 void FXPopupComponent::CloseMenu(bool FreeMem) {
+  // The focus goes back only from the menu's own windows, never from another program the user turned to.
+  const bool giveBack = MenuOpen() && HoldsFocus(*this);
   if (FreeMem) {
     FAnim.reset();
     FAnimating = false;
@@ -426,7 +443,10 @@ void FXPopupComponent::CloseMenu(bool FreeMem) {
     FForm->Close();
   }
   if (FParentMenu == this || !FParentPopup)
-    if (auto* menu = dynamic_cast<FXPopupMenu*>(this); menu && !menu->MenuOpen()) menu->StopWatchingPresses();
+    if (auto* menu = dynamic_cast<FXPopupMenu*>(this); menu && !menu->MenuOpen()) {
+      menu->StopWatchingPresses();
+      if (giveBack) menu->ReturnFocus();
+    }
 }
 
 void FXPopupComponent::CloseWindowsBackwards() {
@@ -633,6 +653,19 @@ void FXPopupMenu::WatchPresses() {
       if (c->MenuWindow() == &Form) return;
     root->CloseWindowsForward(true);
   });
+}
+
+void FXPopupMenu::ReturnFocus() {
+  ui::TForm* before = FFocusedBefore;
+  FFocusedBefore = nullptr;
+  // Without a window manager (and on some with one) a hidden window's focus goes nowhere; the window
+  // the menu was opened from takes the keys again. A window freed meanwhile is no longer listed.
+  if (!before) return;
+  for (int i = 0; i < ui::Application().FormCount(); ++i)
+    if (ui::Application().Forms(i) == before) {
+      if (before->Visible() && !before->Embedded() && !before->Active()) before->Window().Activate();
+      return;
+    }
 }
 
 void FXPopupMenu::StopWatchingPresses() {

@@ -224,7 +224,10 @@ class FXPopupMenu : public FXPopupComponent {
   // Closes the chain on a press in any window outside it, while the menu is open.
   void WatchPresses();
   void StopWatchingPresses();
+  // Gives the focus back to the window that had it when the menu opened, if it is still there.
+  void ReturnFocus();
   std::uint64_t FPressWatcher = 0;
+  ui::TForm* FFocusedBefore = nullptr;
 };
 
 // The colour of the menu's see-through pixels.

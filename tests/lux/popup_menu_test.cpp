@@ -316,8 +316,11 @@ TEST_F(PopupMenu, ArrowKeysSkipWhatCannotBePicked) {
   EXPECT_EQ(runs, 1);
   EXPECT_FALSE(menu->MenuOpen());
   Open(300, 200);
+  EXPECT_FALSE(Screen(*app).Focused());
   MenuScreen(*menu).TypeKey(keys::Escape);
   EXPECT_FALSE(menu->MenuOpen());
+  // The window the menu came from takes the keys again.
+  EXPECT_TRUE(Screen(*app).Focused());
 }
 
 TEST_F(PopupMenu, SubMenusOpenBesideTheirItemAndCloseWithTheChain) {
