@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "lux/blur_material.h"
 #include "lux/forms.h"
@@ -10,6 +13,7 @@
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/forms.h"
+#include "vel/files.h"
 
 namespace {
 
@@ -207,6 +211,33 @@ TEST_F(BlurMaterial, MovingTheWindowKeepsThePictureAligned) {
   EXPECT_EQ(m->Buffer().Color(150, 100), Desk);
   window.SetBounds(700, 100, 300, 200);
   EXPECT_EQ(m->Buffer().Color(150, 100), 0xFFE0E000u);
+}
+
+// The wallpaper pictures are built again only when the wallpaper file changes its size.
+TEST_F(BlurMaterial, WallpaperIsRebuiltWhenItsFileChangesSize) {
+  namespace fs = std::filesystem;
+  const std::string roaming = vel::GetUserFolder(vel::TUserFolder::AppData);
+  ASSERT_FALSE(roaming.empty());
+  const fs::path themes = fs::path(roaming) / "Microsoft" / "Windows" / "Themes";
+  fs::create_directories(themes);
+  auto write = [&](std::size_t size) { std::ofstream(themes / "TranscodedWallpaper", std::ios::binary) << std::string(size, 'x'); };
+  write(10);
+  FXBlurMaterial& m = Material(FXBlurVersion::WallpaperBlurred);
+  m.SyncroniseImage();
+  EXPECT_EQ(WallpaperFileSize(), 10);
+  EXPECT_TRUE(BlurImageAvailable(FXBlurVersion::WallpaperBlurred));
+  EXPECT_TRUE(BlurImageAvailable(FXBlurVersion::Wallpaper));
+  const int builds = BlurImageBuildCount();
+  now += 5s;
+  m.SyncroniseImage();
+  EXPECT_EQ(BlurImageBuildCount(), builds);
+  write(20);
+  m.SyncroniseImage();
+  EXPECT_EQ(BlurImageBuildCount(), builds + 1);
+  fs::remove_all(fs::path(roaming) / "Microsoft");
+  EXPECT_EQ(WallpaperFileSize(), -1);
+  m.SyncroniseImage();
+  EXPECT_EQ(BlurImageBuildCount(), builds + 2);
 }
 
 TEST_F(BlurMaterial, InflateGrowsEachSide) {
