@@ -34,6 +34,7 @@ struct TSharedImages {
   bool Building = false;
   int Builds = 0;
   TBlurClock Now;
+  TWallpaperSize SizeSource;
 };
 
 TSharedImages& Shared() {
@@ -42,6 +43,7 @@ TSharedImages& Shared() {
 }
 
 Clock::time_point Now() { return Shared().Now ? Shared().Now() : Clock::now(); }
+std::int64_t CurrentWallpaperSize() { return Shared().SizeSource ? Shared().SizeSource() : WallpaperFileSize(); }
 
 // The refresh timer never needs to run faster than the screenshot may be rebuilt: a 1 ms timer would
 // repaint a thousand times a second for a picture that changes once.
@@ -101,11 +103,15 @@ bool BlurImageAvailable(FXBlurVersion Version) {
 
 void SetBlurClock(TBlurClock ANow) { Shared().Now = std::move(ANow); }
 
+void SetWallpaperSizeSource(TWallpaperSize Source) { Shared().SizeSource = std::move(Source); }
+
 void ForgetBlurImages() {
   TSharedImages& s = Shared();
-  TBlurClock keep = std::move(s.Now);
+  TBlurClock keepClock = std::move(s.Now);
+  TWallpaperSize keepSize = std::move(s.SizeSource);
   s = TSharedImages{};
-  s.Now = std::move(keep);
+  s.Now = std::move(keepClock);
+  s.SizeSource = std::move(keepSize);
 }
 
 int BlurImageBuildCount() { return Shared().Builds; }
@@ -194,7 +200,7 @@ void FXBlurMaterial::SyncroniseImage() {
   bool rebuild = false;
   switch (FVersion) {
     case FXBlurVersion::WallpaperBlurred:
-    case FXBlurVersion::Wallpaper: rebuild = s.WallpaperSize != WallpaperFileSize(); break;
+    case FXBlurVersion::Wallpaper: rebuild = s.WallpaperSize != CurrentWallpaperSize(); break;
     case FXBlurVersion::Screenshot:
       // A failed capture counts as a build too, so a system without captures is not asked on every paint.
       rebuild = !s.ScreenshotTaken || Now() - *s.ScreenshotTaken >= MaxScreenshotAge;
@@ -237,7 +243,7 @@ void FXBlurMaterial::RebuildImage() {
     } else {
       s.Wallpaper = s.BlurredWallpaper = ui::TBitmap();
     }
-    s.WallpaperSize = WallpaperFileSize();
+    s.WallpaperSize = CurrentWallpaperSize();
   }
   s.LastBuild = Now();
 }

@@ -87,5 +87,9 @@ void ForgetBlurImages();
 int BlurImageBuildCount();
 // The size of the system's wallpaper file, -1 when there is none.
 std::int64_t WallpaperFileSize();
+// Where the change test reads the wallpaper's size; tests give their own instead of touching the
+// user's wallpaper. An empty function restores WallpaperFileSize.
+using TWallpaperSize = std::function<std::int64_t()>;
+void SetWallpaperSizeSource(TWallpaperSize Source);
 
 }  // namespace lux
