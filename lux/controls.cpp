@@ -5,6 +5,7 @@
 
 #include "lux/forms.h"
 #include "lux/gdi.h"
+#include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
 #include "ui/forms.h"
 
@@ -235,7 +236,9 @@ void FXWindowsControl::MouseUp(ui::TMouseButton Button, ui::TShiftState Shift, i
   if (Button == ui::TMouseButton::Right) OpenPopupMenu(X, Y);
 }
 
-void FXWindowsControl::OpenPopupMenu(int, int) {}
+void FXWindowsControl::OpenPopupMenu(int X, int Y) {
+  if (FPopupMenu) FPopupMenu->PopupAtPoint(ClientToScreen(*this, {X, Y}));
+}
 
 void FXWindowsControl::DoEnter() {
   FXCustomControl::DoEnter();
@@ -329,6 +332,10 @@ void FXBufferGraphicControl::Paint() {
         sibling->RefreshBuffer();
     }
   if (OnPaint) OnPaint(dynamic_cast<FXControl*>(this));
+}
+
+void FXBufferGraphicControl::OpenPopupMenu(int X, int Y) {
+  if (FPopupMenu) FPopupMenu->PopupAtPoint(ClientToScreen(*this, {X, Y}));
 }
 
 void FXBufferGraphicControl::BoundsChanged(int OldWidth, int OldHeight) {

@@ -13,6 +13,8 @@
 
 namespace lux {
 
+class FXPopupMenu;
+
 // A point in the control's client coordinates on the screen: its form's position plus its place on the form.
 TPoint ClientToScreen(const ui::TControl& Control, TPoint P);
 
@@ -55,6 +57,9 @@ class FXWindowsControl : public FXCustomControl {
 
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
+  // The menu a right-button release opens; not owned.
+  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
 
   TColor GetParentBackgroundColor(TColor Default) const;
   void Invalidate() override;
@@ -122,6 +127,7 @@ class FXWindowsControl : public FXCustomControl {
   std::unique_ptr<ui::TFont> FTextFont;
   FXFocusFlags FFocusFlags;
   TColor FColor = 0x00FFFFFF;
+  FXPopupMenu* FPopupMenu = nullptr;
 };
 
 // A windowless control painted on its parent's surface from its own buffer.
@@ -137,6 +143,9 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
 
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
+  // The menu a right-button release opens; not owned.
+  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
 
   void Invalidate() override;
   void MouseEnter() override;
@@ -148,7 +157,7 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   virtual void PaintBuffer();
   virtual void ComponentCreated() {}
   virtual void InteractionStateChanged(FXControlState) {}
-  virtual void OpenPopupMenu(int, int) {}
+  virtual void OpenPopupMenu(int X, int Y);
 
   void Paint() override;
   void BoundsChanged(int OldWidth, int OldHeight) override;
@@ -158,6 +167,7 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   ui::TBitmap FBuffer;
   FXControlState FInteraction = FXControlState::None;
   FXControlState FPreviousInteraction = FXControlState::None;
+  FXPopupMenu* FPopupMenu = nullptr;
 };
 
 }  // namespace lux

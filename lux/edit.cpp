@@ -117,8 +117,51 @@ FXCustomEdit::FXCustomEdit(ui::TComponent* AOwner)
     UpdateRects();
     Invalidate();
   };
+  BuildDefaultMenu();
   UpdateRects();
   UpdateColors();
+}
+
+void FXCustomEdit::BuildDefaultMenu() {
+  FDefaultMenu = new FXPopupMenu(this);
+  struct TEntry {
+    const char* Text;
+    const char* Shortcut;
+    const char* Glyph;
+  };
+  static constexpr TEntry entries[] = {{"Cut", "Ctrl+X", "\xEE\xA3\x86"},           // U+E8C6
+                                       {"Copy", "Ctrl+C", "\xEE\xA3\x88"},          // U+E8C8
+                                       {"Paste", "Ctrl+V", "\xEE\x9D\xBF"},         // U+E77F
+                                       {"Undo", "Ctrl+Z", "\xEE\x9E\xA7"},          // U+E7A7
+                                       {"Select All", "Ctrl+A", "\xEE\xA2\xB3"}};  // U+E8B3
+  for (const TEntry& e : entries) {
+    auto* item = new FXPopupItem(FDefaultMenu);
+    item->SetText(e.Text);
+    item->SetShortcut(e.Shortcut);
+    item->Image().SetIconType(FXIconType::SegoeIcon);
+    item->Image().SetSelectSegoe(e.Glyph);
+    item->Image().SetEnabled(true);
+    FDefaultMenu->Items().Add(item);
+  }
+  FDefaultMenu->OnBeforePopup = [this](ui::TComponent*, bool&, TPoint&) {
+    FXPopupItems& items = FDefaultMenu->Items();
+    const bool plainSelection = HasSelection() && FPassChar == 0;
+    items[0]->SetVisible(plainSelection);
+    items[1]->SetVisible(plainSelection);
+    items[2]->SetVisible(!platform::CurrentWindowBackend().ClipboardText().empty());
+    items[3]->SetVisible(FCanUndo && !FHistory.empty());
+    items[4]->SetVisible(true);
+  };
+  FDefaultMenu->OnItemClick = [this](ui::TComponent*, FXPopupComponent*, int Index) {
+    switch (Index) {
+      case 0: CutToClipBoard(); break;
+      case 1: CopyToClipBoard(); break;
+      case 2: PasteFromClipBoard(); break;
+      case 3: Undo(); break;
+      case 4: SelectAll(); break;
+      default: break;
+    }
+  };
 }
 
 FXCustomEdit::~FXCustomEdit() = default;
@@ -551,7 +594,8 @@ void FXCustomEdit::DblClick() {
 }
 
 void FXCustomEdit::OpenPopupMenu(int X, int Y) {
-  if (FPopupMenu) FPopupMenu->PopupAtPoint(ClientToScreen(*this, {X, Y}));
+  if (PopupMenu()) FXWindowsControl::OpenPopupMenu(X, Y);
+  else FDefaultMenu->PopupAtCursor();
 }
 
 void FXCustomEdit::DoEnter() {

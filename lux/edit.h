@@ -74,9 +74,8 @@ class FXCustomEdit : public FXWindowsControl, public FXControl {
   // The most characters a user edit may leave in the text; 0 for no limit. Text set from code is kept whole.
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value) { FMaxLength = Value < 0 ? 0 : Value; }
-  // A menu to open on a right click instead of none; not owned.
-  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
+  // The built-in menu a right click opens when no PopupMenu is set.
+  FXPopupMenu& DefaultMenu() { return *FDefaultMenu; }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnChangeValue;
@@ -171,7 +170,8 @@ class FXCustomEdit : public FXWindowsControl, public FXControl {
   int FDownStart = -1;
   ui::TShiftState LastShiftState = 0;
   std::deque<std::string> FHistory;
-  FXPopupMenu* FPopupMenu = nullptr;
+  FXPopupMenu* FDefaultMenu = nullptr;  // owned as a component
+  void BuildDefaultMenu();
   int FTextMarginX = 5;
   int FTextMarginY = 5;
   char32_t FPassChar = 0;

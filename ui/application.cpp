@@ -335,4 +335,24 @@ TApplication& Application() {
   return application;
 }
 
+std::uint64_t TApplication::AddPressWatcher(std::function<void(TForm& form)> Watcher) {
+  const std::uint64_t id = nextPressWatcher_++;
+  pressWatchers_[id] = std::move(Watcher);
+  return id;
+}
+
+void TApplication::RemovePressWatcher(std::uint64_t Id) { pressWatchers_.erase(Id); }
+
+void TApplication::PressOn(TForm& form) {
+  // A watcher may remove itself or others while it runs: go by a copy of the ids.
+  std::vector<std::uint64_t> ids;
+  for (const auto& [id, watcher] : pressWatchers_) ids.push_back(id);
+  for (std::uint64_t id : ids) {
+    auto found = pressWatchers_.find(id);
+    if (found == pressWatchers_.end()) continue;
+    auto watcher = found->second;
+    watcher(form);
+  }
+}
+
 }  // namespace ui

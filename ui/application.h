@@ -121,6 +121,12 @@ class TApplication {
   // Shows the hint for the control under the pointer now, as the pause ending would.
   void ActivateHint();
 
+  // Watchers of every button press on any of the application's windows, told before the window handles
+  // it: a transient window (a menu) closes when the user clicks elsewhere, whether or not it ever had
+  // the focus to lose. Answers an id for RemovePressWatcher.
+  std::uint64_t AddPressWatcher(std::function<void(TForm& form)> Watcher);
+  void RemovePressWatcher(std::uint64_t Id);
+
   // The application's error report for a std::exception that escapes a tick or a handed call; the
   // loop goes on afterwards. Unset, the message goes to the standard error stream.
   std::function<void(const std::exception&)> OnException;
@@ -147,6 +153,10 @@ class TApplication {
   void RemoveForm(TForm* form);
   // A control is going away or hiding: a hint shown or waiting for it goes.
   void ControlGoing(TControl* control);
+
+  void PressOn(TForm& form);
+  std::map<std::uint64_t, std::function<void(TForm&)>> pressWatchers_;
+  std::uint64_t nextPressWatcher_ = 1;
 
   std::vector<TForm*> forms_;     // listed, in creation order
   std::vector<TForm*> windows_;   // every form with a window, hint windows too

@@ -125,6 +125,7 @@ void TControl::SetVisible(bool value) {
     if (align_ != TAlign::alNone) parent_->Realign();
     parent_->Invalidate();
   }
+  VisibleChanged();
 }
 
 void TControl::SetEnabled(bool value) {

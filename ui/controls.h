@@ -175,6 +175,8 @@ class TControl : public TComponent {
   virtual void EnabledChanged();
   // The size constraints have just changed (a form passes them on to its window).
   virtual void ConstraintsChanged() {}
+  // Visible has just changed.
+  virtual void VisibleChanged() {}
   void RequestRealign();
 
  private:

@@ -266,6 +266,25 @@ bool TForm::UpdatesLocked() const { return Application().WindowUpdateLocked() ==
 
 bool TForm::WantsKey(int key, TShiftState shift) { return Embedded() || TWinControl::WantsKey(key, shift); }
 
+bool TForm::SetTransparentColor(bool value) {
+  if (value == transparentColor_) return true;
+  const bool done = window_->SetTransparentColor(value, Premultiply(transparentColorValue_ | 0xFF000000u));
+  if (done) transparentColor_ = value;
+  return done;
+}
+
+void TForm::SetTransparentColorValue(TAlphaColor value) {
+  if (value == transparentColorValue_) return;
+  transparentColorValue_ = value;
+  if (transparentColor_) window_->SetTransparentColor(true, Premultiply(value | 0xFF000000u));
+}
+
+void TForm::SetMenuWindow(bool value) {
+  if (value == menuWindow_) return;
+  menuWindow_ = value;
+  window_->SetMenu(value);
+}
+
 void TForm::SetStayOnTop(bool value) {
   if (value == stayOnTop_) return;
   stayOnTop_ = value;
@@ -549,6 +568,7 @@ void TForm::InputPointerLeft() {
 void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, unsigned shift) {
   if (InputShutOut(down)) return;
   if (down) {
+    Application().PressOn(*this);
     Application().CancelHint();
     TControl* target = TargetAt(x, y);
     if (!target->EnabledInTree()) return;

@@ -139,6 +139,16 @@ class TForm : public TWinControl, private platform::WindowInput {
   bool Embedded() const { return Parent() != nullptr; }
   bool StayOnTop() const { return stayOnTop_; }
   void SetStayOnTop(bool value);
+  // See-through pixels: where the form's picture holds exactly TransparentColorValue (its alpha
+  // ignored), the screen behind the window shows. Answers whether the window can do that (the form
+  // stays as it was when it cannot).
+  bool TransparentColor() const { return transparentColor_; }
+  bool SetTransparentColor(bool value);
+  TAlphaColor TransparentColorValue() const { return transparentColorValue_; }
+  void SetTransparentColorValue(TAlphaColor value);
+  // A menu window: no frame, above the others, off the taskbar, but it takes the focus when shown.
+  bool MenuWindow() const { return menuWindow_; }
+  void SetMenuWindow(bool value);
   TPosition Position() const { return position_; }
   void SetPosition(TPosition value) { position_ = value; }
   TFont Font;
@@ -250,6 +260,9 @@ class TForm : public TWinControl, private platform::WindowInput {
   TWindowState windowState_ = TWindowState::wsNormal;
   TTitleBar titleBar_{*this};
   bool stayOnTop_ = false;
+  bool transparentColor_ = false;
+  TAlphaColor transparentColorValue_ = 0xFF000000;
+  bool menuWindow_ = false;
   TPoint placed_;  // where Moved last found the form
   bool positioned_ = false;
   bool modal_ = false;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -18,6 +19,10 @@ namespace platform {
 // The X connection's descriptor behind an SDL window; -1 when the window is not on X11. Kept apart
 // (x11_descriptor.cpp) because Xlib's macros clash with the toolkit's names.
 int X11Descriptor(SDL_Window* window);
+// Cuts the pixels of the picture that hold `key` out of the window (all of it back in when !enabled);
+// false where the window is not on X11 or the server cannot shape windows.
+bool X11ShapeOut(SDL_Window* window, const std::uint32_t* bits, int width, int height, int stride, bool enabled,
+                 std::uint32_t key);
 
 namespace {
 
@@ -81,7 +86,11 @@ class SdlWindow final : public Window {
   // Window opacity needs a compositor; without one the window stays opaque, as the system decides.
   void SetAlpha(std::uint8_t alpha) override { SDL_SetWindowOpacity(window_, alpha / 255.0f); }
   void SetStayOnTop(bool onTop) override { SDL_SetWindowAlwaysOnTop(window_, onTop ? SDL_TRUE : SDL_FALSE); }
-  void Activate() override { SDL_RaiseWindow(window_); }
+  void Activate() override {
+    SDL_RaiseWindow(window_);
+    // A menu asks for the keys itself: without a window manager nobody would hand them over.
+    if (menu_ && Visible()) SDL_SetWindowInputFocus(window_);
+  }
   void Present(const PixelBuffer& image) override {
     if (image.width <= 0 || image.height <= 0) return;
     if (!texture_ || textureWidth_ != image.width || textureHeight_ != image.height) {
@@ -93,6 +102,7 @@ class SdlWindow final : public Window {
       textureHeight_ = image.height;
     }
     SDL_UpdateTexture(texture_, nullptr, image.bits, image.stride);
+    if (colorKey_) ShapeFrom(image);
     Redraw();
   }
   void SetCapture(bool captured) override { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }
@@ -106,6 +116,8 @@ class SdlWindow final : public Window {
   // Shadows under X11 and Wayland are the compositor's; there is nothing to ask of it per window.
   void SetShadow(bool) override {}
   void SetPopup(bool popup) override;
+  void SetMenu(bool menu) override;
+  bool SetTransparentColor(bool enabled, std::uint32_t color) override;
   WindowRect MonitorBounds() const override {
     SDL_Rect r{0, 0, 0, 0};
     int display = SDL_GetWindowDisplayIndex(window_);
@@ -124,6 +136,9 @@ class SdlWindow final : public Window {
  private:
   void Create(Uint32 flags);
   void Destroy();
+  // SDL fixes a window's kind when it is made, so a window of another kind is made again.
+  void Recreate();
+  void ShapeFrom(const PixelBuffer& image);
 
   SdlBackend& backend_;
   WindowInput& input_;
@@ -132,6 +147,11 @@ class SdlWindow final : public Window {
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0, textureHeight_ = 0;
   bool popup_ = false;
+  bool menu_ = false;
+  bool colorKey_ = false;
+  std::uint32_t colorKeyValue_ = 0;
+  // The runs of see-through pixels the window was last cut to, so an unchanged picture costs nothing.
+  std::vector<std::uint32_t> shapeKey_;
 };
 
 class SdlBackend final : public WindowBackend {
@@ -205,6 +225,28 @@ class SdlBackend final : public WindowBackend {
   }
   void SetClipboardText(const std::string& text) override {
     if (SDL_SetClipboardText(text.c_str()) != 0) throw SdlError("The clipboard cannot take the text");
+  }
+  // SDL answers these on Wayland too; the screen's pixels come from the system (X11 only).
+  std::optional<ScreenPoint> PointerPosition() override {
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    return ScreenPoint{x, y};
+  }
+  std::optional<ScreenArea> VirtualDesktop() override {
+    const int count = SDL_GetNumVideoDisplays();
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+      SDL_Rect r;
+      if (SDL_GetDisplayBounds(i, &r) != 0) continue;
+      left = any ? std::min(left, r.x) : r.x;
+      top = any ? std::min(top, r.y) : r.y;
+      right = any ? std::max(right, r.x + r.w) : r.x + r.w;
+      bottom = any ? std::max(bottom, r.y + r.h) : r.y + r.h;
+      any = true;
+    }
+    if (!any) return SystemVirtualDesktop();
+    return ScreenArea{left, top, right - left, bottom - top};
   }
 
   void Add(Uint32 id, SdlWindow* window) { windows_[id] = window; }
@@ -333,19 +375,66 @@ void SdlWindow::Destroy() {
   SDL_DestroyWindow(window_);
 }
 
-// SDL fixes a window's kind when it is made, so a window that becomes a popup is made again.
-void SdlWindow::SetPopup(bool popup) {
-  if (popup == popup_) return;
-  popup_ = popup;
+void SdlWindow::Recreate() {
   const WindowRect bounds = Bounds();
   const std::string caption = SDL_GetWindowTitle(window_);
   const bool visible = Visible();
   Destroy();
-  Create(popup ? SDL_WINDOW_HIDDEN | SDL_WINDOW_TOOLTIP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR
-               : SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  // A menu is an ordinary window without a frame, so the window manager gives it the focus; a popup
+  // (a hint) is a tooltip, which never takes it.
+  if (popup_)
+    Create(SDL_WINDOW_HIDDEN | SDL_WINDOW_TOOLTIP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR);
+  else if (menu_)
+    Create(SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR);
+  else
+    Create(SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   SDL_SetWindowTitle(window_, caption.c_str());
   SetBounds(bounds);
+  shapeKey_.clear();
   if (visible) SDL_ShowWindow(window_);
+}
+
+void SdlWindow::SetPopup(bool popup) {
+  if (popup == popup_) return;
+  popup_ = popup;
+  Recreate();
+}
+
+void SdlWindow::SetMenu(bool menu) {
+  if (menu == menu_) return;
+  menu_ = menu;
+  Recreate();
+}
+
+bool SdlWindow::SetTransparentColor(bool enabled, std::uint32_t color) {
+  if (!enabled) {
+    if (colorKey_) X11ShapeOut(window_, nullptr, 0, 0, 0, false, 0);
+    colorKey_ = false;
+    shapeKey_.clear();
+    return true;
+  }
+  // Only X11 cuts windows; elsewhere the key colour stays visible, and the caller is told so.
+  if (!X11ShapeOut(window_, nullptr, 0, 0, 0, false, 0)) return false;
+  colorKey_ = true;
+  colorKeyValue_ = color;
+  shapeKey_.clear();
+  return true;
+}
+
+void SdlWindow::ShapeFrom(const PixelBuffer& image) {
+  // The positions of the key pixels, as a fingerprint of the shape.
+  std::vector<std::uint32_t> key;
+  key.push_back(static_cast<std::uint32_t>(image.width));
+  key.push_back(static_cast<std::uint32_t>(image.height));
+  for (int y = 0; y < image.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(image.bits + static_cast<std::size_t>(y) * image.stride);
+    for (int x = 0; x < image.width; ++x)
+      if (row[x] == colorKeyValue_) key.push_back(static_cast<std::uint32_t>(y) << 16 | static_cast<std::uint32_t>(x));
+  }
+  if (key == shapeKey_) return;
+  shapeKey_ = std::move(key);
+  X11ShapeOut(window_, reinterpret_cast<const std::uint32_t*>(image.bits), image.width, image.height, image.stride, true,
+              colorKeyValue_);
 }
 
 void SdlWindow::SetCursor(Cursor cursor) { SDL_SetCursor(backend_.CursorFor(cursor)); }

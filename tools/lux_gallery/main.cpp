@@ -10,21 +10,26 @@
 
 #include "controls_window.h"
 #include "gallery_window.h"
+#include "menus_window.h"
 #include "platform/window.h"
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
-  bool controlsOnly = false;
+  bool controlsOnly = false, menusOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       std::puts(
-          "Usage: lux-gallery [--controls]\n"
+          "Usage: lux-gallery [--controls | --menus]\n"
           "Opens a window showing the framework. S: smoke overlay, T: theme, C: the controls window, Esc: close.\n"
-          "--controls opens only the controls window; closing it quits.");
+          "--controls opens only the controls window, --menus only the popup menus window; closing it quits.");
       return 0;
     }
     if (std::strcmp(argv[i], "--controls") == 0) {
       controlsOnly = true;
+      continue;
+    }
+    if (std::strcmp(argv[i], "--menus") == 0) {
+      menusOnly = true;
       continue;
     }
     std::fprintf(stderr, "lux-gallery: unknown option %s\n", argv[i]);
@@ -48,7 +53,12 @@ int main(int argc, char** argv) {
       controls->Show();
     };
     std::unique_ptr<gallery::TGalleryWindow> first;
-    if (controlsOnly) {
+    std::unique_ptr<gallery::TMenusWindow> menus;
+    if (menusOnly) {
+      menus = std::make_unique<gallery::TMenusWindow>(true);
+      menus->SetPosition(ui::TPosition::poScreenCenter);
+      menus->Show();
+    } else if (controlsOnly) {
       openControls();
     } else {
       first = std::make_unique<gallery::TGalleryWindow>(openControls);

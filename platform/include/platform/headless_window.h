@@ -32,6 +32,21 @@ class HeadlessWindow final : public Window {
   void SetShadow(bool shadow) override { shadow_ = shadow; }
   void SetPopup(bool popup) override { popup_ = popup; }
   WindowRect MonitorBounds() const override;
+  bool SetTransparentColor(bool enabled, std::uint32_t color) override {
+    transparentColor_ = enabled;
+    transparentColorValue_ = color;
+    return true;
+  }
+  void SetMenu(bool menu) override { menu_ = menu; }
+
+  bool TransparentColor() const { return transparentColor_; }
+  std::uint32_t TransparentColorValue() const { return transparentColorValue_; }
+  bool Menu() const { return menu_; }
+  // Whether the window has the (headless) keyboard focus.
+  bool Focused() const;
+  // What the screen shows at a point of the window: its own pixel, or, where that is see-through,
+  // what lies behind it on the headless screen.
+  std::uint32_t ShownPixel(int x, int y) const;
 
   const std::string& Caption() const { return caption_; }
   std::uint8_t Alpha() const { return alpha_; }
@@ -82,6 +97,9 @@ class HeadlessWindow final : public Window {
   WindowRect sizeLimits_;
   bool shadow_ = true;
   bool popup_ = false;
+  bool menu_ = false;
+  bool transparentColor_ = false;
+  std::uint32_t transparentColorValue_ = 0;
   int presentCount_ = 0;
   std::vector<std::uint32_t> screen_;
   int screenWidth_ = 0;
@@ -93,5 +111,13 @@ std::unique_ptr<WindowBackend> CreateHeadlessBackend();
 void SetHeadlessMonitor(const WindowRect& bounds);
 // The headless windows alive now, oldest first.
 std::vector<HeadlessWindow*> HeadlessWindows();
+// The pointer's place on the headless screen; the synthetic pointer input of a window moves it there.
+void SetHeadlessPointer(int x, int y);
+// The picture of the headless desktop behind the windows, placed at the monitor's top-left; without
+// one (the start, or an empty image) the headless screen answers that it cannot be captured. A
+// capture shows it with the visible windows over it, oldest first, their see-through pixels left out.
+void SetHeadlessScreen(const ScreenImage& image);
+// How many captures of the headless screen have been taken.
+int HeadlessCaptureCount();
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/canvas.h"
+#include "platform/screen.h"
 
 namespace platform {
 
@@ -79,6 +80,21 @@ class Window {
   virtual void SetPopup(bool popup) = 0;
   // The bounds of the monitor the window is on (the one holding most of it).
   virtual WindowRect MonitorBounds() const = 0;
+
+  // The calls below came later; their bodies here are the answer of a system that lacks them.
+
+  // See-through pixels: where a presented picture holds exactly `color` (an opaque 0xAARRGGBB word),
+  // the screen behind the window shows. Answers whether the window can do it; off again with false.
+  virtual bool SetTransparentColor(bool enabled, std::uint32_t color) {
+    (void)color;
+    return !enabled;
+  }
+  // A menu: borderless, above the other windows and off the taskbar like a popup, but it takes the
+  // focus when it is activated, so that it gets the keys.
+  virtual void SetMenu(bool menu) {
+    SetDecorated(!menu);
+    SetStayOnTop(menu);
+  }
 };
 
 class WindowBackend {
@@ -98,6 +114,11 @@ class WindowBackend {
   // The system clipboard's text ("" when it holds none) and replacing it.
   virtual std::string ClipboardText() = 0;
   virtual void SetClipboardText(const std::string& text) = 0;
+
+  // The screen as the windows of this backend see it; by default the system's own answers.
+  virtual std::optional<ScreenPoint> PointerPosition() { return SystemPointerPosition(); }
+  virtual std::optional<ScreenArea> VirtualDesktop() { return SystemVirtualDesktop(); }
+  virtual bool CaptureScreen(const ScreenArea& area, ScreenImage& image) { return SystemCaptureScreen(area, image); }
 };
 
 // The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display, and

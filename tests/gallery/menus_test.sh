@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Runs `lux-gallery --menus` in the X server xvfb-run started and drives the edit box's built-in menu with
+# the real pointer and keyboard: a right click opens it at the pointer with see-through corners (a corner
+# pixel of the menu's window shows the screen behind it), Down, Down, Enter runs Select All when that is
+# the only item and Copy when Cut and Copy are there too (checked through the clipboard), and Escape
+# closes it.
+set -euo pipefail
+gallery=$1
+shots=$2
+mkdir -p "$shots"
+events=$shots/menus-events.txt
+
+. "$(dirname "$0")/x11_lib.sh"
+
+count() { grep -cxF -- "$1" "$events" || true; }
+wait_line() {
+  local want=${2:-1}
+  for _ in $(seq 300); do
+    [[ $(count "$1") -ge $want ]] && return 0
+    sleep 0.1
+  done
+  fail "no event line '$1' (x$want); the gallery printed:$(printf '\n  %s' "$(cat "$events")")"
+}
+sx() { echo $((X + $1)); }
+sy() { echo $((Y + $1)); }
+# The visible menu window's id, once it is there.
+menu_window() {
+  for _ in $(seq 150); do
+    local id
+    id=$(xdotool search --onlyvisible --name "^Popup Menu$" 2>/dev/null | head -1 || true)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no menu window"
+}
+no_menu_window() {
+  for _ in $(seq 150); do
+    xdotool search --onlyvisible --name "^Popup Menu$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  fail "the menu window is still open"
+}
+# Right-clicks the edit box, which opens its menu; waits for the n-th opening.
+open_edit_menu() {
+  xdotool mousemove "$(sx 60)" "$(sy 75)" click 3
+  wait_line "menu: edit opened" "$1"
+  menu_window
+}
+
+"$gallery" --menus >"$events" &
+pid=$!
+trap 'stop $pid' EXIT
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Lux Menus$" | head -1)
+[[ -n $wid ]] || fail "no menus window"
+eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
+wait_line "menus: shown"
+xdotool windowfocus "$wid"
+sleep 0.3
+before=$(shot menus-before)
+
+mid=$(open_edit_menu 1)
+eval "$(xdotool getwindowgeometry --shell "$mid" | sed 's/^/M/')"  # MX, MY, MWIDTH, MHEIGHT
+[[ $MX == $(sx 60) && $MY == $(sy 75) ]] || fail "the menu opened at $MX,$MY, not at the pointer"
+after=$(shot menus-open)
+# The top-left corner is cut out: the screen behind shows there; inside, the menu's surface does.
+corner_before=$(pixel "$before" "$MX" "$MY")
+corner_after=$(pixel "$after" "$MX" "$MY")
+[[ $corner_after == "$corner_before" ]] || fail "the menu's corner shows $corner_after, the screen behind is $corner_before"
+inside_before=$(pixel "$before" $((MX + MWIDTH / 2)) $((MY + 3)))
+inside_after=$(pixel "$after" $((MX + MWIDTH / 2)) $((MY + 3)))
+[[ $inside_after != "$inside_before" ]] || fail "the menu's surface does not show at its top edge"
+echo "corner $corner_after as behind; the surface $inside_after over $inside_before"
+
+# Nothing selected, an empty clipboard, no history: Select All is the only item.
+xdotool key Down Down Return
+wait_line "menu: edit Select All"
+no_menu_window
+
+# With a selection, Cut and Copy come first: Down, Down, Enter is Copy.
+open_edit_menu 2 >/dev/null
+xdotool key Down Down Return
+wait_line "menu: edit Copy"
+no_menu_window
+for _ in $(seq 50); do
+  clip=$(xclip -o -selection clipboard 2>/dev/null || true)
+  [[ $clip == "menus in the gallery" ]] && break
+  sleep 0.1
+done
+[[ $clip == "menus in the gallery" ]] || fail "the clipboard holds '$clip'"
+
+# Escape closes the menu without running anything.
+open_edit_menu 3 >/dev/null
+xdotool key Escape
+no_menu_window
+[[ $(count "menu: edit Copy") == 1 && $(count "menu: edit Select All") == 1 ]] || fail "an item ran on Escape"
+
+stop "$pid"
+trap - EXIT
+echo "menus: ok"
