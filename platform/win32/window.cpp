@@ -77,6 +77,8 @@ class Win32Window final : public Window {
   void SetShadow(bool shadow) override;
   void SetPopup(bool popup) override;
   WindowRect MonitorBounds() const override;
+  bool SetTransparentColor(bool enabled, std::uint32_t color) override;
+  void SetMenu(bool menu) override;
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The handle arrives with the first message, before CreateWindowExW returns it.
@@ -91,6 +93,8 @@ class Win32Window final : public Window {
   void Restyle();
   // The window rectangle around a client rectangle given in screen pixels.
   RECT FrameAround(RECT client) const;
+  // Alpha and the see-through colour share the layered window's one set of attributes.
+  void ApplyLayering();
   LRESULT HitTest(LPARAM lParam);
   void Paint();
   template <typename F>
@@ -105,8 +109,10 @@ class Win32Window final : public Window {
 
   std::wstring caption_;
   WindowRect bounds_{CW_USEDEFAULT, CW_USEDEFAULT, 320, 240};
-  bool decorated_ = true, resizable_ = true, popup_ = false, shadow_ = false, onTop_ = false;
+  bool decorated_ = true, resizable_ = true, popup_ = false, shadow_ = false, onTop_ = false, menu_ = false;
   std::uint8_t alpha_ = 255;
+  bool keyed_ = false;
+  COLORREF key_ = 0;
   int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
   HCURSOR cursor_ = LoadCursorW(nullptr, IDC_ARROW);
 
@@ -278,7 +284,7 @@ Win32Window::Win32Window(Win32Backend& backend, WindowInput& input) : backend_(b
 Win32Window::~Win32Window() { Destroy(); }
 
 DWORD Win32Window::Style() const {
-  if (popup_) return WS_POPUP;
+  if (popup_ || menu_) return WS_POPUP;
   // Undecorated windows keep the sizing frame (the system sizes only windows that have one) but give
   // it no room: WM_NCCALCSIZE hands the whole window to the client. They are not the system's to
   // maximise (a double click on the caption, a snap): it would lay the frame's room past the monitor's
@@ -290,8 +296,10 @@ DWORD Win32Window::Style() const {
 DWORD Win32Window::ExStyle() const {
   DWORD style = 0;
   if (popup_) style |= WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  // A menu stays off the taskbar and above the rest, but may be activated: it takes the keys.
+  if (menu_) style |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
   if (onTop_) style |= WS_EX_TOPMOST;
-  if (alpha_ != 255) style |= WS_EX_LAYERED;
+  if (alpha_ != 255 || keyed_) style |= WS_EX_LAYERED;
   return style;
 }
 
@@ -304,7 +312,7 @@ void Win32Window::Create() {
                           placed ? bounds_.x + frame.left : CW_USEDEFAULT, placed ? bounds_.y + frame.top : CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, backend_.Instance(), this);
   if (!hwnd_) throw SystemError("The window cannot be made");
-  if (alpha_ != 255) SetLayeredWindowAttributes(hwnd_, 0, alpha_, LWA_ALPHA);
+  ApplyLayering();
   // The frame is measured again now that our WM_NCCALCSIZE answers for it.
   SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   if (!placed) wanted = Bounds();
@@ -373,8 +381,32 @@ void Win32Window::SetAlpha(std::uint8_t alpha) {
   alpha_ = alpha;
   // An opaque window leaves the layered kind again: the system composes it for nothing otherwise.
   SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ExStyle());
-  if (alpha != 255) SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA);
+  ApplyLayering();
   InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Win32Window::ApplyLayering() {
+  const DWORD flags = (alpha_ != 255 ? LWA_ALPHA : 0) | (keyed_ ? LWA_COLORKEY : 0);
+  if (flags) SetLayeredWindowAttributes(hwnd_, key_, alpha_, flags);
+}
+
+bool Win32Window::SetTransparentColor(bool enabled, std::uint32_t color) {
+  // The toolkit speaks 0xAARRGGBB; the system's key is a COLORREF, red in the low byte.
+  const COLORREF key = RGB((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+  if (enabled == keyed_ && (!enabled || key == key_)) return true;
+  keyed_ = enabled;
+  key_ = key;
+  SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ExStyle());
+  ApplyLayering();
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  return true;
+}
+
+void Win32Window::SetMenu(bool menu) {
+  if (menu == menu_) return;
+  menu_ = menu;
+  decorated_ = !menu;
+  Restyle();
 }
 
 void Win32Window::SetStayOnTop(bool onTop) {
@@ -460,7 +492,7 @@ void Win32Window::Restyle() {
   live_ = false;
   SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(Style() | (Visible() ? WS_VISIBLE : 0)));
   SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(ExStyle()));
-  SetWindowPos(hwnd_, popup_ || onTop_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+  SetWindowPos(hwnd_, popup_ || menu_ || onTop_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   live_ = true;
   SetBounds(keep);
@@ -546,6 +578,8 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!decorated_ || popup_) return 0;
       break;
     case WM_NCHITTEST:
+      // A menu is all items: no edge of it sizes it and no part of it drags it.
+      if (menu_) return HTCLIENT;
       if (!decorated_ && !popup_) return HitTest(lParam);
       break;
     case WM_NCACTIVATE:
