@@ -10,10 +10,7 @@ mkdir -p "$shots"
 
 . "$(dirname "$0")/x11_lib.sh"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Wine's desktop integration stays inside the prefix, away from the real home.
-export HOME=$WINEPREFIX/unix-home XDG_DATA_HOME=$WINEPREFIX/unix-home/.local/share
-export XDG_CONFIG_HOME=$WINEPREFIX/unix-home/.config
+use_wine
 wine "$gallery" >"$shots/wine-gallery.log" 2>&1 &
 pid=$!
 trap 'stop $pid' EXIT

@@ -3,7 +3,8 @@
 # the real pointer and keyboard: a right click opens it at the pointer with see-through corners (a corner
 # pixel of the menu's window shows the screen behind it), Down, Down, Enter runs Select All when that is
 # the only item and Copy when Cut and Copy are there too (checked through the clipboard), and Escape
-# closes it.
+# closes it. The Windows build's gallery (a .exe) runs under Wine in the X server and prefix
+# wine_x11_run.sh made.
 set -euo pipefail
 gallery=$1
 shots=$2
@@ -12,7 +13,8 @@ events=$shots/menus-events.txt
 
 . "$(dirname "$0")/x11_lib.sh"
 
-count() { grep -cxF -- "$1" "$events" || true; }
+# Lines of the Windows build end with a carriage return too.
+count() { tr -d '\r' <"$events" | grep -cxF -- "$1" || true; }
 wait_line() {
   local want=${2:-1}
   for _ in $(seq 300); do
@@ -47,10 +49,15 @@ open_edit_menu() {
   menu_window
 }
 
-"$gallery" --menus >"$events" &
+run=()
+if [[ $gallery == *.exe ]]; then
+  use_wine
+  run=(wine)
+fi
+"${run[@]}" "$gallery" --menus >"$events" &
 pid=$!
 trap 'stop $pid' EXIT
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name "^Lux Menus$" | head -1)
+wid=$(timeout 120 xdotool search --sync --onlyvisible --name "^Lux Menus$" | head -1)
 [[ -n $wid ]] || fail "no menus window"
 eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
 wait_line "menus: shown"

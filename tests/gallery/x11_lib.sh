@@ -43,3 +43,11 @@ isolated_box() {
   mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" "$VEL_REGISTRY_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
 }
+
+# Programs of the Windows build run under Wine in the prefix wine_x11_run.sh made, with Wine's desktop
+# integration kept inside the prefix, away from the real home.
+use_wine() {
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export HOME=$WINEPREFIX/unix-home XDG_DATA_HOME=$WINEPREFIX/unix-home/.local/share
+  export XDG_CONFIG_HOME=$WINEPREFIX/unix-home/.config
+}
