@@ -44,7 +44,7 @@ no_menu_window() {
 }
 # Right-clicks the edit box, which opens its menu; waits for the n-th opening.
 open_edit_menu() {
-  xdotool mousemove "$(sx 60)" "$(sy 75)" click 3
+  xdotool mousemove "$(sx 60)" "$(sy 95)" click 3
   wait_line "menu: edit opened" "$1"
   menu_window
 }
@@ -67,7 +67,7 @@ before=$(shot menus-before)
 
 mid=$(open_edit_menu 1)
 eval "$(xdotool getwindowgeometry --shell "$mid" | sed 's/^/M/')"  # MX, MY, MWIDTH, MHEIGHT
-[[ $MX == $(sx 60) && $MY == $(sy 75) ]] || fail "the menu opened at $MX,$MY, not at the pointer"
+[[ $MX == $(sx 60) && $MY == $(sy 95) ]] || fail "the menu opened at $MX,$MY, not at the pointer"
 after=$(shot menus-open)
 # The top-left corner is cut out: the screen behind shows there; inside, the menu's surface does.
 corner_before=$(pixel "$before" "$MX" "$MY")

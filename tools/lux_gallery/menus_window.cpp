@@ -44,13 +44,13 @@ TMenusWindow::TMenusWindow(bool QuitOnClose)
 
   auto* label = new FXTextBox(this);
   label->SetParent(this);
-  label->SetBounds(20, 10, 560, 34);
+  label->SetBounds(20, 38, 560, 30);
   label->SetText("Right-click the edit box or the panel");
 
   FEdit = new FXEdit(this);
   FEdit->SetName("Edit");
   FEdit->SetParent(this);
-  FEdit->SetBounds(20, 60, 300, 35);
+  FEdit->SetBounds(20, 80, 300, 35);
   FEdit->SetText("menus in the gallery");
   FEdit->DefaultMenu().OnPopup = [](ui::TComponent*) { Say("menu: edit opened"); };
   auto report = FEdit->DefaultMenu().OnItemClick;
@@ -61,14 +61,14 @@ TMenusWindow::TMenusWindow(bool QuitOnClose)
 
   auto* button = new FXButton(this);
   button->SetParent(this);
-  button->SetBounds(340, 60, 160, 35);
+  button->SetBounds(340, 80, 160, 35);
   button->SetText("Menu");
   button->SetButtonKind(FXButtonKind::Dropdown);
   button->DropDown = FMenu.get();
 
   auto* panel = new FXButton(this);
   panel->SetParent(this);
-  panel->SetBounds(20, 120, 560, 250);
+  panel->SetBounds(20, 135, 560, 240);
   panel->SetText("Right-click here for a flat menu");
   panel->SetButtonKind(FXButtonKind::Flat);
   panel->SetPopupMenu(FFlatMenu.get());
