@@ -45,11 +45,11 @@ payload=$work/payload-$seed
 build=$root/build/release$suffix
 mkdir -p "$work"
 
-if [ ! -f "$payload/.done" ]; then
+if [ ! -f "$payload.done" ]; then
   echo "Generating the payload (seed $seed) in $payload"
   rm -rf "$payload"
   python3 "$root/bench/make_payload.py" "$payload" --seed "$seed" --big-mb "$big_mb"
-  touch "$payload/.done"
+  touch "$payload.done"
 fi
 
 launcher=()
@@ -111,7 +111,7 @@ done
 
 echo
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "Archive: $(stat -c %s "$archive") bytes, payload $(du -sb --exclude=.done "$payload" | cut -f1) bytes in $(find "$payload" -type f ! -name .done | wc -l) files; $rounds rounds"
+echo "Archive: $(stat -c %s "$archive") bytes, payload $(du -sb "$payload" | cut -f1) bytes in $(find "$payload" -type f | wc -l) files; $rounds rounds"
 printf '%-12s %10s %18s\n' "program" "median ms" "installer : it"
 inst=$(tr ' ' '\n' <<<"${times[installer]}" | grep . | median)
 for tool in "${tools[@]}"; do
