@@ -42,7 +42,8 @@ suffix=""
 ((big_mb)) && suffix="-big$big_mb"
 work=$root/build/install-bench$suffix
 payload=$work/payload-$seed
-build=$root/build/release$suffix
+# One build folder whatever the payload: switching payloads only packs and links again.
+build=$root/build/release
 mkdir -p "$work"
 
 if [ ! -f "$payload.done" ]; then
@@ -147,7 +148,7 @@ if ((memory)); then
 fi
 
 if ((windows)); then
-  wbuild=$root/build/windows-release$suffix
+  wbuild=$root/build/windows-release
   cmake -S "$root" -B "$wbuild" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DVEL_BUILD_TESTS=OFF -DVEL_PAYLOAD_DIR="$payload" "${launcher[@]}" >/dev/null
   cmake --build "$wbuild" -j2 --target QuarrowStudioSetup >/dev/null
