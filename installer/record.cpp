@@ -53,6 +53,24 @@ std::vector<std::string> FilesToList(const std::string& report, const std::strin
   return files;
 }
 
+// A string value as the registry keeps it: UTF-16LE with its terminating zero.
+platform::RegValue TextValue(const std::string& text) {
+  platform::RegValue value{platform::RegType::String, {}};
+  for (char16_t c : platform::Utf8ToUtf16(text)) {
+    value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    value.data.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  value.data.insert(value.data.end(), {0, 0});
+  return value;
+}
+
+platform::RegValue NumberValue(std::int32_t number) {
+  const auto bits = static_cast<std::uint32_t>(number);
+  return {platform::RegType::DWord,
+          {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits >> 16),
+           static_cast<std::uint8_t>(bits >> 24)}};
+}
+
 // The record's root key opened in the 64-bit view, as the record is written.
 std::unique_ptr<platform::RegistryKey> RecordKey(std::uint32_t access) {
   const vel::THKey hive = vel::TWinRegistry::StringToHive(InstallOptions.RegistryHIVE, vel::HKEY_CURRENT_USER);
@@ -91,32 +109,37 @@ void WriteRegistryRecord() {
     EarlierRecord = ReadRecordValues();
     RecordWritten = true;
   }
-  RecordRegistry r;
-  vel::TWinRegistry& reg = r.registry;
-  const std::string& key = r.location;
-  reg.CreateKey(key);
+  std::vector<std::pair<std::string, platform::RegValue>> values;
+  auto text = [&](const char* name, const std::string& value) { values.emplace_back(name, TextValue(value)); };
+  auto number = [&](const char* name, std::int32_t value) { values.emplace_back(name, NumberValue(value)); };
   const std::string folder = vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath);
-  reg.WriteStringValue(key, "DisplayIcon", ExecutablePath(AppOptions));
-  reg.WriteStringValue(key, "DisplayName", AppOptions.AppFullName);
-  reg.WriteStringValue(key, "DisplayVersion", AppOptions.ProgramVersion.ToString());
-  reg.WriteIntValue(key, "EstimatedSize", static_cast<std::int32_t>(vel::FolderSize(InstallOptions.InstallPath) / 1024));
-  reg.WriteStringValue(key, "InstallLocation", InstallOptions.InstallPath);
-  reg.WriteIntValue(key, "NoModify", 1);
-  reg.WriteIntValue(key, "NoRepair", 1);
-  reg.WriteStringValue(key, "Publisher", AppOptions.Publisher);
+  text("DisplayIcon", ExecutablePath(AppOptions));
+  text("DisplayName", AppOptions.AppFullName);
+  text("DisplayVersion", AppOptions.ProgramVersion.ToString());
+  number("EstimatedSize", static_cast<std::int32_t>(vel::FolderSize(InstallOptions.InstallPath) / 1024));
+  text("InstallLocation", InstallOptions.InstallPath);
+  number("NoModify", 1);
+  number("NoRepair", 1);
+  text("Publisher", AppOptions.Publisher);
   // Quoted, so that the system's own tools never run a program that a space in the path would name
   // instead ("C:\Program Files\Velnor Software\Quarrow.exe").
   const std::string remover =
       "\"" + (InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions)) + "\"";
-  reg.WriteStringValue(key, "UninstallString", remover);
-  if (InstallOptions.EnableUninstaller) reg.WriteStringValue(key, "QuietUninstallString", remover + " -silent");
-  reg.WriteStringValue(key, "InstallDate", InstallDate());
-  reg.WriteIntValue(key, "VersionMajor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Major));
-  reg.WriteIntValue(key, "VersionMinor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Minor));
+  text("UninstallString", remover);
+  if (InstallOptions.EnableUninstaller) text("QuietUninstallString", remover + " -silent");
+  text("InstallDate", InstallDate());
+  number("VersionMajor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Major));
+  number("VersionMinor", static_cast<std::int32_t>(AppOptions.ProgramVersion.Minor));
   // The names cross: the help link is the "about" page, the support link the "help" page.
-  if (!AppOptions.HelpLink.empty()) reg.WriteStringValue(key, "URLInfoAbout", AppOptions.HelpLink);
-  if (!AppOptions.SupportLink.empty()) reg.WriteStringValue(key, "HelpLink", AppOptions.SupportLink);
-  if (!AppOptions.UpdateLink.empty()) reg.WriteStringValue(key, "URLUpdateInfo", AppOptions.UpdateLink);
+  if (!AppOptions.HelpLink.empty()) text("URLInfoAbout", AppOptions.HelpLink);
+  if (!AppOptions.SupportLink.empty()) text("HelpLink", AppOptions.SupportLink);
+  if (!AppOptions.UpdateLink.empty()) text("URLUpdateInfo", AppOptions.UpdateLink);
+
+  // Written as one change: a store that keeps its hive in a file waits for the disk once, not once
+  // for every value, and never holds half a record.
+  std::unique_ptr<platform::RegistryKey> key = RecordKey(platform::kKeyAllAccess);
+  key->OpenKey(InstallOptions.RegistryRecord, true);
+  key->WriteValues(values);
 }
 
 void WriteInstallReport(const std::string& Folder) {

@@ -43,9 +43,11 @@ class TZipArchive {
   // existing files. Returns the written files' paths relative to `folder` (system separator), in
   // archive order. Every entry is checked before anything is written: a name that would land outside
   // `folder`, a link, encryption or an unknown method refuses the whole archive. Each file is written
-  // under a temporary name and replaces its target only once its size and CRC-32 are verified.
-  // `onWritten` hears of each file as soon as it is in place, so a caller knows what an extraction that
-  // failed part way has already written.
+  // under a temporary name, and only once every file's size and CRC-32 are verified do they replace
+  // their targets: a damaged entry anywhere leaves the folder's files as they were. Files are
+  // decompressed on two threads where the machine has two cores. `onWritten` hears of each file as
+  // soon as it is in place (on the calling thread), so a caller knows what an extraction that failed
+  // part way has already written.
   std::vector<std::string> ExtractAll(const std::string& folder,
                                       const std::function<void(const std::string&)>& onWritten = {});
 
@@ -53,7 +55,6 @@ class TZipArchive {
   void ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
   void ReadCentralDirectory();
   std::uint64_t DataOffset(std::size_t index);
-  void ExtractFile(const TZipEntry& entry, std::uint64_t dataOffset, const std::filesystem::path& target);
 
   std::string path_;
   std::ifstream file_;

@@ -373,6 +373,12 @@ class Statement {
     return *this;
   }
 
+  // Makes the statement ready to run again with new values.
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
   // True while there is a row to read.
   bool Step() {
     int rc = sqlite3_step(stmt_);
@@ -751,10 +757,15 @@ void RegistryKey::CreateKey(std::string_view name) {
 }
 
 void RegistryKey::WriteValue(std::string_view name, const RegValue& value) {
+  WriteValues({{std::string(name), value}});
+}
+
+void RegistryKey::WriteValues(const std::vector<std::pair<std::string, RegValue>>& values) {
   Impl& d = *impl_;
   d.RequireIntact();
   if (!d.hasKey) throw RegistryError(kInvalidHandle);
   d.RequireAccess(access_, kKeySetValue);
+  // One transaction: each commit waits for the disk, and a record half written helps nobody.
   Transaction t(d.RequireWritable(), true);
   Node node = d.Resolve(d.current);
   if (!node.Exists()) throw RegistryError(kKeyDeleted);
@@ -764,12 +775,15 @@ void RegistryKey::WriteValue(std::string_view name, const RegValue& value) {
   Statement s(d.db.get(),
               "INSERT INTO key_values (key, name, type, data) VALUES (?1, ?2, ?3, ?4) "
               "ON CONFLICT (key, name) DO UPDATE SET type = excluded.type, data = excluded.data");
-  s.Bind(1, key).Bind(2, name).Bind(3, static_cast<sqlite3_int64>(value.type));
-  if (std::optional<std::string> text = StorableText(value))
-    s.Bind(4, *text);
-  else
-    s.BindBlob(4, value.data);
-  s.Step();
+  for (const auto& [name, value] : values) {
+    s.Reset();
+    s.Bind(1, key).Bind(2, name).Bind(3, static_cast<sqlite3_int64>(value.type));
+    if (std::optional<std::string> text = StorableText(value))
+      s.Bind(4, *text);
+    else
+      s.BindBlob(4, value.data);
+    s.Step();
+  }
   t.Commit();
 }
 

@@ -89,6 +89,7 @@ struct TTestEntry {
   std::size_t cutCompressed = 0;  // bytes dropped from the end of the stored data
   long flipByte = -1;             // a byte of the stored data damaged after the CRC was taken
   long sizeDelta = 0;             // added to the recorded size
+  std::uint32_t crcXor = 0;       // flips bits of the recorded CRC-32
 };
 
 struct TTestArchive {
@@ -101,7 +102,7 @@ struct TTestArchive {
 std::string BuildZip(const TTestArchive& archive) {
   std::string out, directory;
   for (const TTestEntry& e : archive.entries) {
-    std::uint32_t crc = Crc(e.data);
+    std::uint32_t crc = Crc(e.data) ^ e.crcXor;
     std::string stored = e.method == Z_DEFLATED ? Deflate(e.data, e.level) : e.data;
     stored.resize(stored.size() - e.cutCompressed);
     if (e.flipByte >= 0) stored[static_cast<std::size_t>(e.flipByte)] ^= 0x20;
@@ -591,6 +592,59 @@ TEST_F(ZipTest, ReadsDeflatedEntriesWhoseOutputOutlastsTheirInput) {
         EXPECT_TRUE(extracted == data);  // not EXPECT_EQ: a failure would print megabytes
         EXPECT_EQ(Crc(extracted), Crc(data));
       }
+    }
+  }
+}
+
+TEST_F(ZipTest, ExtractsStoredAndDeflatedEntriesOfEverySizeClassByteExact) {
+  constexpr std::size_t kPiece = 256 * 1024;
+  // Around the reader's pieces, several megabytes (inflated in one piece), and past the bound above
+  // which a deflated entry is streamed instead.
+  const std::vector<std::size_t> sizes = {0,          1,          kPiece - 1, kPiece,         kPiece + 1,
+                                          3 * kPiece - 1, 3 * kPiece + 1, 5'000'000, 21 * 1024 * 1024 + 7};
+  auto content = [](std::size_t size, std::uint32_t seed) {
+    // Half noise, half text: both the inflater's literal and its match paths see data.
+    std::string data = Noise(size / 2, seed);
+    for (int line = 0; data.size() < size; ++line) data += "entry " + std::to_string(line) + " of the payload\n";
+    data.resize(size);
+    return data;
+  };
+  for (std::uint16_t method : {std::uint16_t{0}, std::uint16_t{Z_DEFLATED}}) {
+    TTestArchive archive;
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+      archive.entries.push_back({.name = "sub/" + std::to_string(sizes[i]) + ".dat",
+                                 .data = content(sizes[i], static_cast<std::uint32_t>(i + 1)),
+                                 .method = method,
+                                 .level = 1});
+    const std::string label = method == 0 ? "stored" : "deflated";
+    const fs::path out = In("out-" + label);
+    TZipArchive zip(MakeZip(archive, label + ".zip"));
+    std::vector<std::string> heard;
+    EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(out), [&](const std::string& f) { heard.push_back(f); }); }),
+              "(no EZipError)");
+    std::vector<std::string> expected;
+    for (const TTestEntry& e : archive.entries) {
+      SCOPED_TRACE(label + " " + e.name);
+      expected.push_back(Native(e.name));
+      const std::string extracted = ReadFile(out / platform::ToPath(e.name));
+      EXPECT_EQ(extracted.size(), e.data.size());
+      EXPECT_TRUE(extracted == e.data);  // not EXPECT_EQ: a failure would print megabytes
+    }
+    EXPECT_EQ(heard, expected);  // in archive order, whichever thread wrote which
+
+    // A recorded CRC that does not match is caught on each path, and then no file of the archive is
+    // published, neither the damaged one nor the good one beside it.
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      SCOPED_TRACE(label + " " + std::to_string(sizes[i]) + " bytes with a wrong CRC");
+      TTestArchive damaged;
+      damaged.entries = {{.name = "sub/good.txt", .data = "good"}, archive.entries[i]};
+      damaged.entries[1].crcXor = 0x00800001;
+      const fs::path fresh = In("fresh");
+      fs::remove_all(fresh);
+      TZipArchive bad(MakeZip(damaged, "damaged.zip"));
+      EXPECT_EQ(ZipErrorOf([&] { bad.ExtractAll(Text(fresh)); }),
+                "ZIP entry \"" + damaged.entries[1].name + "\": CRC-32 mismatch (the data is damaged)");
+      EXPECT_EQ(Snapshot(fresh), (std::map<std::string, std::string>{{"sub", "<folder>"}}));
     }
   }
 }

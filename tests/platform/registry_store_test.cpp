@@ -151,15 +151,21 @@ TEST_F(RegistryStore, ValuesKeepTypeAndDataAcrossAccessors) {
     RegistryKey writer(platform::kRootCurrentUser, platform::kKeyWrite);
     ASSERT_TRUE(writer.OpenKey("Software\\Values", true));
     for (const auto& [name, value] : values) writer.WriteValue(name, value);
+    // The same values written as one change, over a value that is there already.
+    ASSERT_TRUE(writer.OpenKey("Software\\Batch", true));
+    writer.WriteValue("Text", Dword(1));
+    writer.WriteValues(values);
   }
   RegistryKey reader(platform::kRootCurrentUser, platform::kKeyRead);
-  ASSERT_TRUE(reader.OpenKey("Software\\Values", false));
-  for (const auto& [name, value] : values) {
-    std::optional<RegValue> read = reader.ReadValue(name);
-    ASSERT_TRUE(read) << name;
-    EXPECT_EQ(*read, value) << name;
+  for (const char* key : {"Software\\Values", "Software\\Batch"}) {
+    ASSERT_TRUE(reader.OpenKey(key, false));
+    for (const auto& [name, value] : values) {
+      std::optional<RegValue> read = reader.ReadValue(name);
+      ASSERT_TRUE(read) << key << " " << name;
+      EXPECT_EQ(*read, value) << key << " " << name;
+    }
+    EXPECT_EQ(reader.ValueNames().size(), values.size());
   }
-  EXPECT_EQ(reader.ValueNames().size(), values.size());
 
   // Strings are stored as text people can read in the database.
   sqlite3* db = nullptr;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -91,6 +92,9 @@ class RegistryKey {
   // Actions throw RegistryError when they fail, also when there is no current key.
   void CreateKey(std::string_view name);  // creates missing parents between as well
   void WriteValue(std::string_view name, const RegValue& value);
+  // Writes several values of the current key in their order; where the system keeps the hive in a
+  // store of its own, as one change (all or none, one write to the disk).
+  void WriteValues(const std::vector<std::pair<std::string, RegValue>>& values);
 
   // False when the value or key is missing or may not be removed. A subkey with subkeys of its own
   // is removed with everything below it only when the accessor may list and query it (read or full
