@@ -310,7 +310,11 @@ case_error() {
   image=$(shot error-failed)
   (($(darkest "$image" 300 292 190 6) > 200 && $(darkest "$image" 300 318 190 4) > 200)) ||
     fail "the caption of \"Delete temporary files\" breaks out of its line"
-  [[ -f $target/README.txt ]] || fail "the failed run wrote nothing before the failure (the case proves nothing)"
+  # Every file is checked and written beside its place before any is put there: the failed run put
+  # none of the application's files in place and left none of its half-made ones.
+  local left
+  left=$(cd "$target" && ls -A | sort | tr '\n' ' ')
+  [[ $left == "data notes.txt " ]] || fail "after the failure the install folder holds \"$left\""
   ! "$velreg" query "$record" >/dev/null 2>&1 || fail "a failed installation left a record"
   [[ ! -e "$HOME/Desktop/Quarrow Studio.desktop" ]] || fail "a failed installation left a shortcut"
 
@@ -320,8 +324,6 @@ case_error() {
   shot error-question >/dev/null
   xdotool key Return
   wait_page 9 error-deleted
-  for _ in $(seq 100); do [[ ! -e $target/README.txt ]] && break; sleep 0.1; done
-  local left
   left=$(cd "$target" && ls -A | sort | tr '\n' ' ')
   [[ $left == "data notes.txt " ]] || fail "the install folder holds \"$left\", not the user's two files"
   [[ $(cat "$target/notes.txt") == mine && $(cat "$target/data") == "mine too" ]] || fail "the user's files changed"
