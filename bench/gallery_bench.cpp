@@ -1,8 +1,6 @@
 // The gallery's figures on the system's windows: process start to the first frame presented to the
 // system, and a full repaint of the first window, with and without handing the picture to the system.
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -26,6 +24,14 @@
 #include "platform/window.h"
 #include "ui/application.h"
 #include "ui/controls.h"
+
+// After the framework's headers: its names (WM_USER, say) are macros in the system's.
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace {
 
