@@ -31,6 +31,7 @@ if [[ -f $windows/CMakeCache.txt ]] && command -v wine >/dev/null; then
   have_windows=yes
 fi
 
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 mkdir -p "$out/linux" "$out/windows"
@@ -61,7 +62,7 @@ figure() {
 }
 
 echo "gallery_bench: $starts starts (medians) after one uncounted, $rounds repaint rounds each;" \
-  "$(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+  "$(nproc) cores, load $load_before before the runs, $(cut -d' ' -f1 /proc/loadavg) after"
 echo "| figure (ms) | Linux (SDL2, Xvfb) | Windows (Wine, Xvfb) |"
 echo "|---|---|---|"
 figure "process start to first presented frame" "process start to first presented frame:" 1 median
