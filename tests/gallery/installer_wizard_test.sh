@@ -430,17 +430,22 @@ case_wine() {
   expect_exit 0
 }
 
-# Waits for a window of the given title and gives it the keyboard; prints its id.
+# Waits for the dialog of a run (a process that shows nothing else) and gives it the keyboard; prints
+# its id. The framework's message dialogs draw their title inside and leave the window's caption
+# empty: they are known by their process. The dialog is stored as a screenshot of the given name.
 focus_dialog() {
-  local wid=""
+  local pid=$1 name=$2 wid=""
   for _ in $(seq 300); do
-    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1 || true)
     [[ -n $wid ]] && break
+    kill -0 "$pid" 2>/dev/null || fail "$name: the run ended before its dialog: $(cat "$box/setup.out")"
     sleep 0.1
   done
-  [[ -n $wid ]] || fail "no window titled \"$1\""
+  [[ -n $wid ]] || fail "$name: no dialog"
+  [[ -z $(xdotool getwindowname "$wid") ]] || fail "$name: the dialog's window is named \"$(xdotool getwindowname "$wid")\""
   xdotool windowfocus --sync "$wid"
   sleep 0.5
+  shot "$name" >/dev/null
   echo "$wid"
 }
 # Starts the installer under Wine with the given arguments, away from any console; sets RUN_PID.
@@ -463,8 +468,7 @@ expect_run_exit() {
 # The framework's dialogs of the Windows build, each answered with the keyboard.
 case_wine_dialogs() {
   start_setup -help
-  focus_dialog Help >/dev/null
-  shot wine-help >/dev/null
+  focus_dialog "$RUN_PID" wine-help >/dev/null
   xdotool key Return
   expect_run_exit 0 "the help"
 
@@ -472,8 +476,7 @@ case_wine_dialogs() {
   open_installer
   wait_page 2 wine-first
   start_setup
-  focus_dialog "Program is already running" >/dev/null
-  shot wine-already-running >/dev/null
+  focus_dialog "$RUN_PID" wine-already-running >/dev/null
   xdotool key Return
   expect_run_exit 5 "the second copy"
   kill -0 "$SETUP_PID" 2>/dev/null || fail "the refused copy ended the first one"
@@ -484,8 +487,7 @@ case_wine_dialogs() {
   wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quarrow Studio' /v DisplayVersion \
     /t REG_SZ /d 9.0.0.0 /f >/dev/null 2>&1 || fail "the newer version could not be recorded"
   start_setup
-  focus_dialog "Installed version is newer" >/dev/null
-  shot wine-newer-version >/dev/null
+  focus_dialog "$RUN_PID" wine-newer-version >/dev/null
   xdotool key Escape
   expect_run_exit 7 "the newer-version question"
 }
