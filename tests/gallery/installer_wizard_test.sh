@@ -61,11 +61,17 @@ running_copies() {
 # Copies of others would turn the wizard to its processes page, and "Terminate All" would end them.
 [[ -z $(running_copies) ]] || fail "another copy of QuarrowStudio.exe runs on this machine: $(running_copies | tr '\n' ' ')"
 
+# Starts the installer with the given arguments, away from any console (under Wine for the Windows
+# build); sets RUN_PID.
+start_setup() {
+  "${launcher[@]}" "$setup" "$@" </dev/null >>"$box/setup.out" 2>&1 &
+  RUN_PID=$!
+  pids+=("$RUN_PID")
+}
 # Starts the installer with the given arguments; sets SETUP_PID and X, Y (its window's place).
 open_installer() {
-  "${launcher[@]}" "$setup" "$@" </dev/null >"$box/setup.out" 2>&1 &
-  SETUP_PID=$!
-  pids+=("$SETUP_PID")
+  start_setup "$@"
+  SETUP_PID=$RUN_PID
   local wid=""
   for _ in $(seq 150); do
     wid=$(xdotool search --all --onlyvisible --pid "$SETUP_PID" --name "^$title" 2>/dev/null | head -1 || true)
@@ -152,15 +158,16 @@ wait_dialog() {
   done
   fail "$1: no dialog opened"
 }
-# Waits for the installer to end and checks its exit code.
+# Waits for the installer (or another run of it: its pid and a name for it) to end and checks its
+# exit code.
 expect_exit() {
-  local code
-  wait_exit "$SETUP_PID" || fail "the installer did not end"
+  local want=$1 pid=${2:-$SETUP_PID} name=${3:-the installer} code
+  wait_exit "$pid" || fail "$name did not end"
   set +e
-  wait "$SETUP_PID"
+  wait "$pid"
   code=$?
   set -e
-  [[ $code == "$1" ]] || fail "the installer ended with $code, not $1"
+  [[ $code == "$want" ]] || fail "$name ended with $code, not $want"
 }
 
 # The brightness of the darkest and the lightest pixel of a region of the window, 0 to 255.
@@ -448,29 +455,12 @@ focus_dialog() {
   shot "$name" >/dev/null
   echo "$wid"
 }
-# Starts the installer under Wine with the given arguments, away from any console; sets RUN_PID.
-start_setup() {
-  "${launcher[@]}" "$setup" "$@" </dev/null >>"$box/setup.out" 2>&1 &
-  RUN_PID=$!
-  pids+=("$RUN_PID")
-}
-# Waits for a run started by start_setup to end with the given code.
-expect_run_exit() {
-  local code
-  wait_exit "$RUN_PID" || fail "$2 did not end"
-  set +e
-  wait "$RUN_PID"
-  code=$?
-  set -e
-  [[ $code == "$1" ]] || fail "$2 ended with $code, not $1"
-}
-
 # The framework's dialogs of the Windows build, each answered with the keyboard.
 case_wine_dialogs() {
   start_setup -help
   focus_dialog "$RUN_PID" wine-help >/dev/null
   xdotool key Return
-  expect_run_exit 0 "the help"
+  expect_exit 0 "$RUN_PID" "the help"
 
   # A second copy beside the wizard is refused; the wizard stays.
   open_installer
@@ -478,7 +468,7 @@ case_wine_dialogs() {
   start_setup
   focus_dialog "$RUN_PID" wine-already-running >/dev/null
   xdotool key Return
-  expect_run_exit 5 "the second copy"
+  expect_exit 5 "$RUN_PID" "the second copy"
   kill -0 "$SETUP_PID" 2>/dev/null || fail "the refused copy ended the first one"
   click "${CLOSE_BOX[@]}"
   expect_exit 0
@@ -489,7 +479,7 @@ case_wine_dialogs() {
   start_setup
   focus_dialog "$RUN_PID" wine-newer-version >/dev/null
   xdotool key Escape
-  expect_run_exit 7 "the newer-version question"
+  expect_exit 7 "$RUN_PID" "the newer-version question"
 }
 
 "case_$case_name"
