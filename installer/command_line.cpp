@@ -12,7 +12,6 @@
 #include "installer/previous_install.h"
 #include "installer/processes.h"
 #include "installer/state.h"
-#include "platform/canvas.h"
 #include "platform/files.h"
 #include "platform/instance_lock.h"
 #include "platform/process.h"
@@ -202,15 +201,6 @@ int RunInstaller() {
     SetDefaults();
     CheckPreviousInstall(silent);
     ReadCommandLine();
-    if (!platform::CanvasSupported()) {
-      // This build has no window yet: say so where the user will see it.
-      const std::string text = "This installer has no window yet; install with -silent -installpath <folder>.";
-      if (vel::sysconsole::ConsoleCalled())
-        ConsoleLine("(!) " + text);
-      else
-        MessageDialog(AppOptions.AppFullName + " Installer", text, TDialogButtons::OK);
-      return ExitSuccess;
-    }
     if (!FrameworkWindowsAvailable()) {
       // Nothing can show the wizard here; a script must not take the silence for an installation.
       const std::string text = "There is no display to show the installer window on. Use -silent to install without "

@@ -1,5 +1,6 @@
 // The Windows canvas: GDI+ drawing straight into the caller's premultiplied pixel buffer.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -314,6 +315,10 @@ class GdiplusCanvas final : public Canvas {
     ResetPath();
   }
   void StrokePath(std::uint32_t color, double penWidth) override {
+    if (penWidth == 1 && rectangle_ && StrokeFrame(color)) {
+      ResetPath();
+      return;
+    }
     if (penWidth > 0 && path_) {
       Gdiplus::Pen pen(ColorOf(color), static_cast<Gdiplus::REAL>(penWidth));
       G().DrawPath(&pen, path_.get());
@@ -471,6 +476,27 @@ class GdiplusCanvas final : public Canvas {
       c = {std::max(c.left, clip.left), std::max(c.top, clip.top), std::min(c.right, clip.right), std::min(c.bottom, clip.bottom)};
     }
     area = {std::max(r.left, c.left), std::max(r.top, c.top), std::min(r.right, c.right), std::min(r.bottom, c.bottom)};
+    return true;
+  }
+
+  // A one-pixel outline whose edges run through pixel centres covers whole pixels. Wine's aliased
+  // GDI+ rounds those half pixels up and draws such a frame one pixel right of and below its box, so
+  // its right and bottom edges fall outside a control's clip: the canvas draws it itself.
+  bool StrokeFrame(std::uint32_t color) {
+    const double left = rectangle_->left + state_.dx - 0.5, top = rectangle_->top + state_.dy - 0.5;
+    const double right = rectangle_->right + state_.dx + 0.5, bottom = rectangle_->bottom + state_.dy + 0.5;
+    // Each pixel once: a frame one pixel high or wide has no second edge to add.
+    std::vector<std::array<double, 4>> strips{{left, top, right, top + 1}};
+    if (bottom - top > 1) strips.push_back({left, bottom - 1, right, bottom});
+    if (bottom - top > 2) {
+      strips.push_back({left, top + 1, left + 1, bottom - 1});
+      if (right - left > 1) strips.push_back({right - 1, top + 1, right, bottom - 1});
+    }
+    std::vector<PixelRect> areas(strips.size());
+    for (std::size_t i = 0; i < strips.size(); ++i)
+      if (!Plain(strips[i][0], strips[i][1], strips[i][2], strips[i][3], areas[i])) return false;
+    const std::uint32_t source = Premultiplied(color);
+    for (const PixelRect& area : areas) Each(area, [&](std::uint32_t& pixel, int, int) { pixel = Over(source, pixel); });
     return true;
   }
 

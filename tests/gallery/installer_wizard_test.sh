@@ -9,6 +9,12 @@
 #   error      an installation that fails ends on the error page; deleting the temporary files
 #              removes only what this run wrote
 #   info       Package Info: the report copied to the clipboard, Close closes the dialog
+# The Windows build's QuarrowStudioSetup.exe runs under Wine (in the X server and prefix wine_x11_run.sh
+# made; VELREG is then unused) with these cases:
+#   wine       as main, the keyboard too, up to Close on the success page; the files and the record
+#              (`wine reg query`) it left
+#   wine_dialogs  the framework dialogs: -help, "Program is already running" beside the wizard, and
+#              the newer-version question, each answered with the keyboard and ending with its code
 set -euo pipefail
 setup=$1
 velreg=$2
@@ -20,6 +26,12 @@ mkdir -p "$shots"
 
 # A home, XDG folders and registry store of this case's own.
 isolated_box
+# The Windows build runs under Wine, whose prefix holds its registry; its menu builder stays off.
+launcher=()
+if [[ $setup == *.exe ]]; then
+  launcher=(wine)
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+fi
 mkdir -p "$HOME/Desktop"
 printf 'XDG_DESKTOP_DIR="$HOME/Desktop"\n' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 # The application leaves a line here when it runs.
@@ -49,11 +61,17 @@ running_copies() {
 # Copies of others would turn the wizard to its processes page, and "Terminate All" would end them.
 [[ -z $(running_copies) ]] || fail "another copy of QuarrowStudio.exe runs on this machine: $(running_copies | tr '\n' ' ')"
 
+# Starts the installer with the given arguments, away from any console (under Wine for the Windows
+# build); sets RUN_PID.
+start_setup() {
+  "${launcher[@]}" "$setup" "$@" </dev/null >>"$box/setup.out" 2>&1 &
+  RUN_PID=$!
+  pids+=("$RUN_PID")
+}
 # Starts the installer with the given arguments; sets SETUP_PID and X, Y (its window's place).
 open_installer() {
-  "$setup" "$@" </dev/null >"$box/setup.out" 2>&1 &
-  SETUP_PID=$!
-  pids+=("$SETUP_PID")
+  start_setup "$@"
+  SETUP_PID=$RUN_PID
   local wid=""
   for _ in $(seq 150); do
     wid=$(xdotool search --all --onlyvisible --pid "$SETUP_PID" --name "^$title" 2>/dev/null | head -1 || true)
@@ -64,7 +82,12 @@ open_installer() {
   [[ -n $wid ]] || fail "no window titled \"$title\""
   WID=$wid
   local WINDOW WIDTH HEIGHT SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  # Wine may show the window a moment in the system's frame before the form takes its own title bar.
+  for _ in $(seq 150); do
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    [[ $WIDTH == 734 && $HEIGHT == 461 ]] && break
+    sleep 0.1
+  done
   [[ $WIDTH == 734 && $HEIGHT == 461 ]] || fail "the installer window is ${WIDTH}x$HEIGHT, not 734x461"
 }
 
@@ -86,7 +109,7 @@ CLOSE_BOX=(711 11)   # the title bar's close button
 
 # What a screenshot shows where the pages differ, as a word of seven letters, each 1 where the window
 # is drawn there and 0 where it shows the plain background: the Previous button, the button in the
-# Next/Install/Close place, the settings page's "Start Menu" box (checked, so filled), the processes
+# Next/Install/Close place, the settings page's "Start Menu" box (checked, so filled; read below its tick, whose glyph is bolder under Wine), the processes
 # page's "Terminate All" (the error page's button covers that place too), the success page's "Open
 # application", the error page's "Delete temporary files", and the licence page's "Disagree". Buttons
 # and the box are read at one pixel in their flat fill; the "Disagree" text as a region, whose darkest
@@ -94,7 +117,7 @@ CLOSE_BOX=(711 11)   # the title bar's close button
 signature() {
   local image=$1 format="" p bg colours colour word="" spread
   # The background first (between the page area and the button row), then the probes, in one read.
-  for p in 255,400 440,414 592,414 487,283 400,300 490,250 490,315; do
+  for p in 255,400 440,414 592,414 492,288 400,300 490,250 490,315; do
     format+="%[hex:p{$((X + ${p%,*})),$((Y + ${p#*,}))}] "
   done
   read -r bg colours <<<"$(convert "$image" -format "$format" info:)"
@@ -135,15 +158,16 @@ wait_dialog() {
   done
   fail "$1: no dialog opened"
 }
-# Waits for the installer to end and checks its exit code.
+# Waits for the installer (or another run of it: its pid and a name for it) to end and checks its
+# exit code.
 expect_exit() {
-  local code
-  wait_exit "$SETUP_PID" || fail "the installer did not end"
+  local want=$1 pid=${2:-$SETUP_PID} name=${3:-the installer} code
+  wait_exit "$pid" || fail "$name did not end"
   set +e
-  wait "$SETUP_PID"
+  wait "$pid"
   code=$?
   set -e
-  [[ $code == "$1" ]] || fail "the installer ended with $code, not $1"
+  [[ $code == "$want" ]] || fail "$name ended with $code, not $want"
 }
 
 # The brightness of the darkest and the lightest pixel of a region of the window, 0 to 255.
@@ -156,15 +180,20 @@ saturated() {
   local hi=$((r > g ? (r > b ? r : b) : (g > b ? g : b))) lo=$((r < g ? (r < b ? r : b) : (g < b ? g : b)))
   ((hi - lo > 60))
 }
-# Clicks a control until a pixel of it (client coordinates) takes the accent colour: the Agree radio's
-# ring, the focused edit's underline. A busy window can let a click go while it takes the focus;
-# one that never reacts still fails.
+# Clicks a control until a pixel of it (client coordinates; with ROWS, any of that many pixels from
+# there down) takes the accent colour: the Agree radio's ring, the focused edit's underline, which
+# sits a line or two higher where the system's font metrics make the text boxes lower. A busy window
+# can let a click go while it takes the focus; one that never reacts still fails.
 click_until_accent() {
-  local x=$1 y=$2 px=$3 py=$4 name=$5
+  local x=$1 y=$2 px=$3 py=$4 name=$5 rows=${6:-1} image colour
   for _ in 1 2 3 4 5; do
     click "$x" "$y"
     for _ in $(seq 40); do
-      saturated "$(pixel "$(shot "$name")" $((X + px)) $((Y + py)))" && return 0
+      image=$(shot "$name")
+      for colour in $(convert "$image" -crop "1x$rows+$((X + px))+$((Y + py))" +repage -depth 8 txt:- |
+        sed -n 's/.*#\([0-9A-F]\{6\}\).*/\1/p'); do
+        saturated "$colour" && return 0
+      done
       sleep 0.1
     done
   done
@@ -185,7 +214,7 @@ to_settings() {
 type_path() {
   xdotool windowfocus --sync "$WID"
   sleep 0.5
-  click_until_accent "${PATH_EDIT[@]}" "${PATH_EDIT[0]}" 169 "$case_name-path-focused"
+  click_until_accent "${PATH_EDIT[@]}" "${PATH_EDIT[0]}" 165 "$case_name-path-focused" 5
   xdotool key ctrl+a
   xdotool type --delay 5 "$1"
   sleep 0.3
@@ -361,6 +390,98 @@ case_info() {
   wait_page 2 info-closed
   click "${CLOSE_BOX[@]}"
   expect_exit 0
+}
+
+# The Windows build under Wine: the wizard to its end with the pointer and the keyboard, then what the
+# installation left in the prefix and its registry.
+case_wine() {
+  local uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quarrow Studio'
+  local target=$WINEPREFIX/drive_c/QuarrowTest/Quarrow
+  mkdir -p "$(dirname "$target")"
+  open_installer
+  wait_page 2 wine-welcome
+  # Enter presses the focused button, which is the page's way forward.
+  xdotool windowfocus --sync "$WID"
+  xdotool key Return
+  wait_page 4 wine-license
+  click "${NEXT[@]}"
+  wait_dialog wine-license-refused
+  shot wine-license-refused >/dev/null
+  xdotool key Return
+  wait_page 4 wine-license-after
+  click_until_accent "${AGREE[@]}" $((AGREE[0] - 6)) "${AGREE[1]}" wine-agreed
+  click "${NEXT[@]}"
+  wait_page 5 wine-settings
+  type_path 'C:\QuarrowTest\Quarrow'
+  shot wine-settings-typed >/dev/null
+  click "${NEXT[@]}"
+  wait_page 6 wine-ready
+  # Install: the installing page may pass between two screenshots here, so only its end is awaited.
+  xdotool key Return
+  wait_page 8 wine-success
+
+  local file
+  for file in QuarrowStudio.exe Uninstall.exe InstallReport.ini README.txt data/sample01.qsd; do
+    [[ -f $target/$file ]] || fail "the installation has no $file in $target"
+  done
+  grep -q '^\[Files\]' "$target/InstallReport.ini" || fail "the report has no [Files] section"
+  local query
+  query=$(wine reg query "$uninstall" 2>&1 | tr -d '\r') || fail "no record: $query"
+  printf '%s\n' "$query" >"$shots/wine-record.txt"
+  local want
+  for want in 'DisplayName +REG_SZ +Quarrow Studio' \
+    'UninstallString +REG_SZ +"C:\\QuarrowTest\\Quarrow\\Uninstall\.exe"$' \
+    'QuietUninstallString +REG_SZ +"C:\\QuarrowTest\\Quarrow\\Uninstall\.exe" -silent$' \
+    'InstallDate +REG_SZ +[0-9]{8}$' 'VersionMajor +REG_DWORD +0x1$' 'VersionMinor +REG_DWORD +0x1$'; do
+    grep -Eq "^ +$want" <<<"$query" || fail "the record has no line like \"$want\": $query"
+  done
+  click "${NEXT[@]}"  # Close
+  expect_exit 0
+}
+
+# Waits for the dialog of a run (a process that shows nothing else) and gives it the keyboard; prints
+# its id. The framework's message dialogs draw their title inside and leave the window's caption
+# empty: they are known by their process. The dialog is stored as a screenshot of the given name.
+focus_dialog() {
+  local pid=$1 name=$2 wid=""
+  for _ in $(seq 300); do
+    wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1 || true)
+    [[ -n $wid ]] && break
+    kill -0 "$pid" 2>/dev/null || fail "$name: the run ended before its dialog: $(cat "$box/setup.out")"
+    sleep 0.1
+  done
+  [[ -n $wid ]] || fail "$name: no dialog"
+  [[ -z $(xdotool getwindowname "$wid") ]] || fail "$name: the dialog's window is named \"$(xdotool getwindowname "$wid")\""
+  xdotool windowfocus --sync "$wid"
+  sleep 0.5
+  shot "$name" >/dev/null
+  echo "$wid"
+}
+# The framework's dialogs of the Windows build, each answered with the keyboard.
+case_wine_dialogs() {
+  start_setup -help
+  focus_dialog "$RUN_PID" wine-help >/dev/null
+  xdotool key Return
+  expect_exit 0 "$RUN_PID" "the help"
+
+  # A second copy beside the wizard is refused; the wizard stays.
+  open_installer
+  wait_page 2 wine-first
+  start_setup
+  focus_dialog "$RUN_PID" wine-already-running >/dev/null
+  xdotool key Return
+  expect_exit 5 "$RUN_PID" "the second copy"
+  kill -0 "$SETUP_PID" 2>/dev/null || fail "the refused copy ended the first one"
+  click "${CLOSE_BOX[@]}"
+  expect_exit 0
+
+  # A newer version on record: the question comes before the wizard, and No declines.
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quarrow Studio' /v DisplayVersion \
+    /t REG_SZ /d 9.0.0.0 /f >/dev/null 2>&1 || fail "the newer version could not be recorded"
+  start_setup
+  focus_dialog "$RUN_PID" wine-newer-version >/dev/null
+  xdotool key Escape
+  expect_exit 7 "$RUN_PID" "the newer-version question"
 }
 
 "case_$case_name"

@@ -53,6 +53,26 @@ TEST_F(Canvas, FillRectCoversExactlyItsPixels) {
     }
 }
 
+// A group's outline is one pixel on each edge of its box, the right and bottom ones too, and inside
+// a clip as tight as the box (a control paints its own client rectangle).
+TEST_F(Canvas, FrameRectDrawsEveryEdgePixelOfItsBox) {
+  for (const bool clipped : {false, true}) {
+    TBitmap bitmap(12, 10);
+    {
+      TCanvas canvas(bitmap);
+      canvas.Pen.Color = 0xFF336699;
+      if (clipped) canvas.ClipRect({2, 3, 9, 8});
+      canvas.FrameRect({2, 3, 9, 8});
+    }
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 12; ++x) {
+        const bool inside = x >= 2 && x < 9 && y >= 3 && y < 8;
+        const bool edge = inside && (x == 2 || x == 8 || y == 3 || y == 7);
+        EXPECT_EQ(bitmap.Color(x, y), edge ? 0xFF336699u : 0u) << x << "," << y << (clipped ? " clipped" : "");
+      }
+  }
+}
+
 TEST_F(Canvas, TranslucentBrushIsPremultipliedInTheBuffer) {
   TBitmap bitmap(2, 2);
   TCanvas canvas(bitmap);
