@@ -220,6 +220,18 @@ type_path() {
   sleep 0.3
 }
 
+# Whether an install report lists its files. The Windows build writes it in UTF-16 with its mark, so
+# folders named outside the code page survive; the Linux one in UTF-8.
+has_files_section() {
+  local text
+  if [[ $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]]; then
+    text=$(iconv -f UTF-16 -t UTF-8 "$1")
+  else
+    text=$(cat "$1")
+  fi
+  grep -q '^\[Files\]' <<<"${text//$'\r'/}"
+}
+
 case_main() {
   open_installer
   wait_page 2 main-welcome
@@ -258,7 +270,7 @@ case_main() {
     [[ -f $target/$file ]] || fail "the installation has no $file in $target"
   done
   [[ -x $target/QuarrowStudio.exe ]] || fail "the application is not executable"
-  grep -q '^\[Files\]' "$target/InstallReport.ini" || fail "the report has no [Files] section"
+  has_files_section "$target/InstallReport.ini" || fail "the report has no [Files] section"
   local query
   query=$("$velreg" query "$record") || fail "no record: $query"
   grep -Eq "InstallLocation +REG_SZ +$target" <<<"$query" || fail "the record does not name $target: $query"
@@ -424,7 +436,7 @@ case_wine() {
   for file in QuarrowStudio.exe Uninstall.exe InstallReport.ini README.txt data/sample01.qsd; do
     [[ -f $target/$file ]] || fail "the installation has no $file in $target"
   done
-  grep -q '^\[Files\]' "$target/InstallReport.ini" || fail "the report has no [Files] section"
+  has_files_section "$target/InstallReport.ini" || fail "the report has no [Files] section"
   local query
   query=$(wine reg query "$uninstall" 2>&1 | tr -d '\r') || fail "no record: $query"
   printf '%s\n' "$query" >"$shots/wine-record.txt"
