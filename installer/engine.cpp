@@ -36,21 +36,13 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data,
   std::filesystem::path target = platform::ToPath(path);
   // Of this write's own: a name shared with another run would let the two spoil each other's file.
   std::filesystem::path part = platform::TemporaryNameFor(target, ".part");
-  {
-    std::ofstream out(part, std::ios::binary | std::ios::trunc);
-    // In pieces: one write of the whole payload is several times slower on some virtual machines.
-    constexpr std::size_t kPiece = 256 * 1024;
-    for (std::size_t done = 0; out && done < data.size(); done += kPiece)
-      out.write(reinterpret_cast<const char*>(data.data() + done),
-                static_cast<std::streamsize>(std::min(kPiece, data.size() - done)));
-    out.close();
-    if (!out) {
-      // The system's reason travels with it: a full disk ends the run with its own code.
-      const int error = errno ? errno : EIO;
-      std::error_code ec;
-      std::filesystem::remove(part, ec);
-      throw std::system_error(error, std::generic_category(), "Cannot write " + path);
-    }
+  try {
+    platform::WriteFileData(part, data);
+  } catch (const std::system_error& e) {
+    std::error_code ec;
+    std::filesystem::remove(part, ec);
+    // Named by the file the user knows, with the system's reason: a full disk ends the run with its own code.
+    throw std::system_error(e.code(), "Cannot write " + path);
   }
   if (program) platform::MarkExecutable(part);
   std::error_code ec;

@@ -13,6 +13,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include <type_traits>
 
 #include "platform/files.h"
+#include "platform/memory.h"
 
 namespace installer {
 namespace fs = std::filesystem;
@@ -32,8 +34,10 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 // fast way); a larger one is streamed through buffers of kBufferSize. Two threads hold at most this
 // much each, which keeps the extraction's memory bounded whatever the archive holds.
 constexpr std::uint64_t kWholeEntryLimit = 20 * 1024 * 1024;
-// A streamed entry's data is taken from the archive in ranges of this size (then written in pieces).
-constexpr std::size_t kReadWindow = 8 * 1024 * 1024;
+// A streamed entry's data is taken from the archive in ranges of this size: small enough to stay in the
+// processor's cache and in pages already touched (fresh pages cost more than the copy on some virtual
+// machines).
+constexpr std::size_t kReadWindow = kBufferSize;
 
 constexpr std::uint32_t kLocalSignature = 0x04034b50;
 constexpr std::uint32_t kCentralSignature = 0x02014b50;
@@ -384,20 +388,28 @@ class TWholeInflater {
 };
 
 // Memory a thread keeps from one entry to the next, grown to the largest need; left uninitialised,
-// since every byte is written before it is read.
+// since every byte is written before it is read. Its pages are made ready at once: touched one by one,
+// a first fill of an inflated entry's size cost more on some virtual machines than inflating it.
 class TBuffer {
  public:
+  TBuffer() = default;
+  ~TBuffer() { platform::FreeReadyMemory(data_, capacity_); }
+  TBuffer(const TBuffer&) = delete;
+  TBuffer& operator=(const TBuffer&) = delete;
+
   unsigned char* Get(std::size_t size) {
     if (size > capacity_) {
-      data_.reset();
-      data_.reset(new unsigned char[size]);
+      platform::FreeReadyMemory(data_, capacity_);
+      capacity_ = 0;
+      data_ = static_cast<unsigned char*>(platform::AllocateReadyMemory(size));
+      if (!data_) throw std::bad_alloc();
       capacity_ = size;
     }
-    return data_.get();
+    return data_;
   }
 
  private:
-  std::unique_ptr<unsigned char[]> data_;
+  unsigned char* data_ = nullptr;
   std::size_t capacity_ = 0;
 };
 

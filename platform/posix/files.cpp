@@ -2,7 +2,13 @@
 #include "platform/files.h"
 #include "platform/text.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cinttypes>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -46,7 +52,104 @@ bool KeyOf(std::string_view line, std::string_view& key, std::string_view& value
   return true;
 }
 
+// An open descriptor, closed when it goes.
+class TDescriptor {
+ public:
+  explicit TDescriptor(int fd) : fd_(fd) {}
+  ~TDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TDescriptor(const TDescriptor&) = delete;
+  TDescriptor& operator=(const TDescriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now, so that a failure the close reports (a full disk on some file systems) is heard.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+[[noreturn]] void ThrowWriteError(const std::filesystem::path& file) {
+  throw std::system_error(errno ? errno : EIO, std::generic_category(), "Cannot write " + file.string());
+}
+
+// The file a memory range is mapped from, opened, and the range's offset in it; none when the range is
+// not one file's (anonymous memory, or spread over several mappings).
+struct TMappedSource {
+  int Fd = -1;
+  off_t Offset = 0;
+};
+
+TMappedSource FindMappedSource(const std::uint8_t* begin, std::size_t size) {
+  std::FILE* maps = std::fopen("/proc/self/maps", "re");
+  if (!maps) return {};
+  const auto address = reinterpret_cast<std::uintptr_t>(begin);
+  TMappedSource source;
+  char line[4096];
+  while (std::fgets(line, sizeof line, maps)) {
+    std::uintmax_t start = 0, end = 0, offset = 0;
+    char perms[8] = {};
+    int pathAt = 0;
+    if (std::sscanf(line, "%jx-%jx %7s %jx %*s %*s %n", &start, &end, perms, &offset, &pathAt) < 4) continue;
+    if (address < start || address >= end) continue;
+    std::string path(line + pathAt);
+    while (!path.empty() && (path.back() == '\n' || path.back() == ' ')) path.pop_back();
+    // A private mapping that was written to no longer holds the file's bytes.
+    if (size <= end - address && !path.empty() && path.front() == '/' && perms[1] != 'w')
+      if (int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0)
+        source = {fd, static_cast<off_t>(offset + (address - start))};
+    break;
+  }
+  std::fclose(maps);
+  return source;
+}
+
 }  // namespace
+
+void WriteFileData(const std::filesystem::path& file, std::span<const std::uint8_t> data) {
+  errno = 0;
+  TDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (out.Get() < 0) ThrowWriteError(file);
+  std::size_t done = 0;
+  if (data.size() >= 1024 * 1024) {
+    const TMappedSource found = FindMappedSource(data.data(), data.size());
+    TDescriptor source(found.Fd);
+    off_t from = found.Offset;
+    // The copy is checked against the mapping's bytes at both ends (a file replaced since it was
+    // mapped would differ); anything the system will not copy goes the ordinary way.
+    if (source.Get() >= 0) {
+      std::uint8_t edge[16];
+      const std::size_t edgeSize = std::min(sizeof edge, data.size());
+      const bool same = ::pread(source.Get(), edge, edgeSize, from) == static_cast<ssize_t>(edgeSize) &&
+                        std::equal(edge, edge + edgeSize, data.data()) &&
+                        ::pread(source.Get(), edge, edgeSize, from + static_cast<off_t>(data.size() - edgeSize)) ==
+                            static_cast<ssize_t>(edgeSize) &&
+                        std::equal(edge, edge + edgeSize, data.data() + data.size() - edgeSize);
+      while (same && done < data.size()) {
+        const ssize_t copied = ::copy_file_range(source.Get(), &from, out.Get(), nullptr, data.size() - done, 0);
+        if (copied > 0) {
+          done += static_cast<std::size_t>(copied);
+          continue;
+        }
+        if (copied < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EIO || errno == EFBIG)) ThrowWriteError(file);
+        break;  // not supported here (another file system, an old kernel): written from memory below
+      }
+    }
+  }
+  // In pieces: one write of a whole large payload is several times slower on some virtual machines.
+  constexpr std::size_t kPiece = 256 * 1024;
+  while (done < data.size()) {
+    const ssize_t written = ::write(out.Get(), data.data() + done, std::min(kPiece, data.size() - done));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) ThrowWriteError(file);
+    done += static_cast<std::size_t>(written);
+  }
+  if (out.Close() != 0) ThrowWriteError(file);
+}
 
 std::filesystem::path ToPath(std::string_view utf8) { return std::filesystem::path(std::string(utf8)); }
 

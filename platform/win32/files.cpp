@@ -23,6 +23,27 @@ std::string FromPath(const std::filesystem::path& path) { return Narrow(path.nat
 
 void MarkExecutable(const std::filesystem::path&) {}
 
+void WriteFileData(const std::filesystem::path& file, std::span<const std::uint8_t> data) {
+  HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE)
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "Cannot write " + FromPath(file));
+  // In pieces: one write of a whole large payload is several times slower on some virtual machines.
+  constexpr std::size_t kPiece = 256 * 1024;
+  DWORD error = 0;
+  for (std::size_t done = 0; done < data.size();) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min(kPiece, data.size() - done));
+    if (!WriteFile(out, data.data() + done, piece, &written, nullptr) || written == 0) {
+      error = GetLastError();
+      if (!error) error = ERROR_WRITE_FAULT;
+      break;
+    }
+    done += written;
+  }
+  if (!CloseHandle(out) && !error) error = GetLastError();
+  if (error) throw std::system_error(static_cast<int>(error), std::system_category(), "Cannot write " + FromPath(file));
+}
+
 bool IsNoSpaceError(const std::exception& error) {
   if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
     const std::error_code code = system->code();

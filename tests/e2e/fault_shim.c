@@ -62,6 +62,15 @@ ssize_t pwrite64(int fd, const void* data, size_t size, off_t at) {
   return ((ssize_t(*)(int, const void*, size_t, off_t))Next("pwrite64"))(fd, data, size, at);
 }
 
+ssize_t copy_file_range(int from, loff_t* fromAt, int to, loff_t* toAt, size_t size, unsigned flags) {
+  if (Full(to)) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return ((ssize_t(*)(int, loff_t*, int, loff_t*, size_t, unsigned))Next("copy_file_range"))(from, fromAt, to, toAt,
+                                                                                               size, flags);
+}
+
 static void Shrink(struct statvfs* info) {
   const char* bytes = getenv("VEL_FAULT_FREE_BYTES");
   if (!bytes || !*bytes || info->f_frsize == 0) return;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <exception>
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,6 +48,12 @@ std::filesystem::path TemporaryNameIn(const std::filesystem::path& folder, std::
 // Whether a file name is one the functions above give: what an interrupted write leaves behind.
 bool IsTemporaryNameFor(std::string_view name, std::string_view target, std::string_view suffix);
 bool IsTemporaryNameIn(std::string_view name, std::string_view prefix, std::string_view suffix);
+
+// Creates or replaces `file` with `data`; std::system_error with the system's reason (a full disk
+// included) when it cannot. Data that lies in a mapped file, as what the executable carries does, is
+// copied file to file by the system where it can (Linux): reading it through the mapping would touch
+// every page, which on some virtual machines costs more than the copy itself.
+void WriteFileData(const std::filesystem::path& file, std::span<const std::uint8_t> data);
 
 // Whether an error says the disk (or the volume's quota) is full, whichever way it travelled: as an
 // error code, or as the system's text inside another message.
