@@ -123,8 +123,9 @@ void WriteRegistryRecord() {
   text("Publisher", AppOptions.Publisher);
   // Quoted, so that the system's own tools never run a program that a space in the path would name
   // instead ("C:\Program Files\Velnor Software\Quarrow.exe").
-  const std::string remover =
-      "\"" + (InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions)) + "\"";
+  std::string remover = "\"";
+  remover += InstallOptions.EnableUninstaller ? folder + UninstallerFileName : ExecutablePath(AppOptions);
+  remover += '"';
   text("UninstallString", remover);
   if (InstallOptions.EnableUninstaller) text("QuietUninstallString", remover + " -silent");
   text("InstallDate", InstallDate());
@@ -146,8 +147,10 @@ void WriteInstallReport(const std::string& Folder) {
   const std::string folder = vel::IncludeTrailingPathDelimiter(Folder);
   const std::string file = folder + ReportFileName;
   std::vector<std::string> files = FilesToList(file, folder);
+  // Gathered and written at once: one write of the file rather than one for every key.
+  std::vector<platform::TIniValue> values;
   auto write = [&](const char* section, const char* key, const std::string& value) {
-    platform::IniWriteString(file, section, key, value);
+    values.push_back({section, key, value});
   };
   write("Report", "File Type", kReportFileType);
   write("Report", "Installer", "Velnor Software Installer");
@@ -166,6 +169,7 @@ void WriteInstallReport(const std::string& Folder) {
   write("Installation", "User Install", Flag(InstallOptions.InstallPick == TInstallPick::User));
   write("Installation", "Registry Record", InstallOptions.RegistryRecord);
   write("Installation", "Registry HIVE", InstallOptions.RegistryHIVE);
+  platform::IniWriteStrings(file, values);
 
   std::vector<std::string> lines{"Count=" + std::to_string(files.size())};
   for (std::size_t i = 0; i < files.size(); ++i) lines.push_back("File" + std::to_string(i + 1) + "=" + files[i]);

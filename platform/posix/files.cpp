@@ -221,30 +221,44 @@ void SaveLines(const std::string& file, const std::vector<std::string>& lines) {
 
 }  // namespace
 
-void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
-                    std::string_view value) {
-  std::vector<std::string> lines = ReadLines(file);
+namespace {
+
+// Puts key=value into the section held in `lines`, as IniWriteString describes.
+void SetIniValue(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+                 std::string_view value) {
   std::string entry = std::string(key) + "=" + std::string(value);
   std::size_t sectionLine = FindSection(lines, section);
   if (sectionLine == lines.size()) {
     lines.push_back("[" + std::string(section) + "]");
     lines.push_back(entry);
-  } else {
-    // The key in place, or a new one after the section's last non-blank line.
-    std::size_t insertAt = sectionLine + 1;
-    bool replaced = false;
-    for (std::size_t i = sectionLine + 1; i < lines.size(); ++i) {
-      std::string_view name, k, v;
-      if (SectionOf(lines[i], name)) break;
-      if (!Trim(lines[i]).empty()) insertAt = i + 1;
-      if (KeyOf(lines[i], k, v) && SameAsciiText(k, Trim(key))) {
-        lines[i] = entry;
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    return;
   }
+  // The key in place, or a new one after the section's last non-blank line.
+  std::size_t insertAt = sectionLine + 1;
+  for (std::size_t i = sectionLine + 1; i < lines.size(); ++i) {
+    std::string_view name, k, v;
+    if (SectionOf(lines[i], name)) break;
+    if (!Trim(lines[i]).empty()) insertAt = i + 1;
+    if (KeyOf(lines[i], k, v) && SameAsciiText(k, Trim(key))) {
+      lines[i] = entry;
+      return;
+    }
+  }
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+}
+
+}  // namespace
+
+void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
+                    std::string_view value) {
+  std::vector<std::string> lines = ReadLines(file);
+  SetIniValue(lines, section, key, value);
+  SaveLines(file, lines);
+}
+
+void IniWriteStrings(const std::string& file, const std::vector<TIniValue>& values) {
+  std::vector<std::string> lines = ReadLines(file);
+  for (const TIniValue& value : values) SetIniValue(lines, value.Section, value.Key, value.Value);
   SaveLines(file, lines);
 }
 

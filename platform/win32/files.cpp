@@ -128,6 +128,16 @@ void IniWriteString(const std::string& file, std::string_view section, std::stri
     throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
 }
 
+void IniWriteStrings(const std::string& file, const std::vector<TIniValue>& values) {
+  // The profile functions write a key at a time; the lock keeps this program's other writes out between them.
+  std::lock_guard<std::mutex> hold(ProfileWrites());
+  PrepareUnicodeProfile(file);
+  for (const TIniValue& value : values)
+    if (!WritePrivateProfileStringW(Wide(value.Section).c_str(), Wide(value.Key).c_str(), Wide(value.Value).c_str(),
+                                    Wide(file).c_str()))
+      throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), file);
+}
+
 void IniWriteSection(const std::string& file, std::string_view section,
                      const std::vector<std::string>& lines) {
   // The section's text: lines separated by zero characters and ended by two.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -254,5 +255,35 @@ TEST(IniFileTest, KeepsNamesFromOutsideTheCodePageAndReadsEarlierFiles) {
   const std::string fresh = platform::FromPath(folder / "fresh.ini");
   platform::IniWriteString(fresh, "Application", "Install Path", unusual);
   EXPECT_EQ(platform::IniReadString(fresh, "Application", "Install Path"), unusual);
+  std::filesystem::remove_all(folder);
+}
+
+// Several values written at once leave the file as the same values written one by one would: keys
+// replaced in place (whatever their letter case), new keys at their section's end, new sections at
+// the file's end, and every other line kept.
+TEST(IniFileTest, ValuesWrittenAtOnceMatchThemWrittenOneByOne) {
+  const std::filesystem::path folder = platform::ToPath(testsupport::MakeTempFolder());
+  const std::string earlier = "; kept\r\n[Report]\r\nfile type=Old\r\nOther=1\r\n\r\n[Files]\r\nCount=0\r\n";
+  const std::vector<platform::TIniValue> values = {
+      {"Report", "File Type", "Install Report"}, {"Report", "Version", "2.0"},
+      {"Application", "Name", "Quarrow Studio"}, {"Application", "Install Path", "C:\\Apps\\\u03A9mega"},
+      {"Report", "Version", "2.1"},
+  };
+  const std::string together = platform::FromPath(folder / "together.ini");
+  const std::string apart = platform::FromPath(folder / "apart.ini");
+  for (const std::string& file : {together, apart}) std::ofstream(platform::ToPath(file), std::ios::binary) << earlier;
+  platform::IniWriteStrings(together, values);
+  for (const platform::TIniValue& v : values) platform::IniWriteString(apart, v.Section, v.Key, v.Value);
+
+  auto read = [](const std::string& file) {
+    std::ifstream in(platform::ToPath(file), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  EXPECT_EQ(read(together), read(apart));
+  EXPECT_EQ(platform::IniReadString(together, "Report", "File Type"), "Install Report");
+  EXPECT_EQ(platform::IniReadString(together, "Report", "Version"), "2.1");
+  EXPECT_EQ(platform::IniReadString(together, "Report", "Other"), "1");
+  EXPECT_EQ(platform::IniReadString(together, "Files", "Count"), "0");
+  EXPECT_EQ(platform::IniReadString(together, "Application", "Install Path"), "C:\\Apps\\\u03A9mega");
   std::filesystem::remove_all(folder);
 }

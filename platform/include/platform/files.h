@@ -65,6 +65,12 @@ bool IsNoSpaceError(const std::exception& error);
 // std::system_error when the file cannot be written.
 void IniWriteString(const std::string& file, std::string_view section, std::string_view key,
                     std::string_view value);
+// Several IniWriteString calls in one: the file is read and written once, and a reader never sees
+// some of the values without the others.
+struct TIniValue {
+  std::string Section, Key, Value;
+};
+void IniWriteStrings(const std::string& file, const std::vector<TIniValue>& values);
 // Replaces the whole section with `lines` ("key=value" each), keeping the rest of the file; one write
 // however many keys, where IniWriteString rewrites the file per key.
 void IniWriteSection(const std::string& file, std::string_view section,
