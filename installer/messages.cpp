@@ -36,7 +36,7 @@ int MessageDialog(const std::string& Title, const std::string& Text, TDialogButt
 void ConsoleLine(const std::string& Text) {
   LogLine(Text);
   // The process that started this one stays the same for the whole run: asked once, not for every
-  // line (the question walks the system's process list).
+  // line (on Windows the question walks the system's process list).
   static const bool console = vel::sysconsole::ConsoleCalled();
   if (console) vel::sysconsole::QuickOutput(Text);
 }
