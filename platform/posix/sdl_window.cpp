@@ -1,5 +1,5 @@
 // Real windows on Linux through SDL2 (X11 or Wayland): presenting pixel buffers and reporting input.
-#include <SDL2/SDL.h>
+#include "sdl_api.h"
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>

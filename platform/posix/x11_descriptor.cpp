@@ -1,8 +1,9 @@
 // What SDL leaves out of its X windows: the connection's descriptor (for a loop that waits on it with
 // poll) and a window's shape (for see-through pixels). Kept apart because Xlib's macros clash with
 // the toolkit's names.
-#include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
+// After SDL's own declarations, which its call macros would otherwise rewrite.
+#include "sdl_api.h"
 #include <X11/extensions/shape.h>
 
 #include <cstdint>

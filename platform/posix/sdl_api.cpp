@@ -1,0 +1,40 @@
+// Loading SDL2 when the first window backend starts.
+#define VEL_SDL_TABLE_ITSELF
+#include "sdl_api.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+namespace platform::sdl {
+namespace {
+
+constexpr const char* kLibrary = "libSDL2-2.0.so.0";
+
+TApi Load() {
+  // Never closed: SDL keeps threads and handlers of its own that outlive any one window.
+  void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (!library) throw std::runtime_error(std::string("Cannot load ") + kLibrary + ": " + dlerror());
+  TApi api{};
+  auto find = [&](auto& slot, const char* name) {
+    void* symbol = dlsym(library, name);
+    if (!symbol) throw std::runtime_error(std::string(kLibrary) + " has no " + name);
+    slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(symbol);
+  };
+#define VEL_SDL_FIND(name) find(api.name, #name);
+  VEL_SDL_FUNCTIONS(VEL_SDL_FIND)
+  VEL_SDL_FIND(SDL_GetWindowWMInfo)
+#undef VEL_SDL_FIND
+  return api;
+}
+
+}  // namespace
+
+const TApi& Api() {
+  static const TApi api = Load();
+  return api;
+}
+
+}  // namespace platform::sdl
