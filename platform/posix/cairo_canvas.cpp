@@ -1,12 +1,9 @@
 // The Linux canvas: cairo on the caller's pixel buffer, pango for text, fontconfig for font aliases.
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
-#include <pango/pangofc-fontmap.h>
+#include "drawing_api.h"
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <pango/pangocairo.h>
 
 #include <cmath>
 #include <cstring>
@@ -43,7 +40,8 @@ template <typename T, void (*Free)(T*)>
 struct Deleter {
   void operator()(T* p) const { Free(p); }
 };
-using FontDescription = std::unique_ptr<PangoFontDescription, Deleter<PangoFontDescription, pango_font_description_free>>;
+void FreeFontDescription(PangoFontDescription* p) { pango_font_description_free(p); }
+using FontDescription = std::unique_ptr<PangoFontDescription, Deleter<PangoFontDescription, FreeFontDescription>>;
 
 void GObjectUnref(void* p) { g_object_unref(p); }
 template <typename T>
@@ -252,7 +250,8 @@ void RegisterPrivateFont(std::span<const std::uint8_t> data) {
   std::filesystem::path file = folder / (std::to_string(data.size()) + "-" + std::to_string(hash) + ".ttf");
   if (!std::filesystem::exists(file, ec)) {
     std::filesystem::path part = file;
-    part += "." + std::to_string(getpid());
+    part += ".";
+    part += std::to_string(getpid());
     {
       std::ofstream out(part, std::ios::binary);
       out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
