@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "e2e_support.h"
 #include "install_traces.h"
 #include "installer/leftovers.h"
 #include "platform/environment.h"
@@ -29,22 +30,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string d(1, vel::PathDelim);
-const std::string kRecord = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarrow Studio";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool HasLine(const std::string& output, const std::string& line) {
-  std::istringstream in(output);
-  for (std::string l; std::getline(in, l);)
-    if (l == line) return true;
-  return false;
-}
+using namespace e2e;
 
 // A file's content as its size and a digest: enough to tell any change, short enough to print.
 std::string Digest(const std::string& content) {
@@ -52,8 +38,6 @@ std::string Digest(const std::string& content) {
   for (unsigned char c : content) hash = (hash ^ c) * 0x100000001b3ULL;
   return std::to_string(content.size()) + ":" + std::to_string(hash);
 }
-
-std::string SetupProgram() { return testsupport::HelperProgram("QuarrowStudioSetup"); }
 
 // Everything an installation leaves anywhere, compared as a whole.
 struct TEndState {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "e2e_support.h"
 #include "install_traces.h"
 #include "installer/descriptor.h"
 #include "installer/leftovers.h"
@@ -22,28 +23,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string d(1, vel::PathDelim);
-const std::string kRecord = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quarrow Studio";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string SetupProgram() { return testsupport::HelperProgram("QuarrowStudioSetup"); }
+using namespace e2e;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-bool HasLine(const std::string& output, const std::string& line) {
-  std::vector<std::string> lines = Lines(output);
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 class InstallTest : public testing::Test {

@@ -13,17 +13,6 @@ events=$shots/controls-events.txt
 
 . "$(dirname "$0")/x11_lib.sh"
 
-# How many event lines equal a text exactly.
-count() { grep -cxF -- "$1" "$events" || true; }
-# Waits until the line has been printed N times (default once).
-wait_line() {
-  local want=${2:-1}
-  for _ in $(seq 300); do
-    [[ $(count "$1") -ge $want ]] && return 0
-    sleep 0.1
-  done
-  fail "no event line '$1' (x$want); the gallery printed:$(printf '\n  %s' "$(cat "$events")")"
-}
 # Client point of the controls window to screen.
 sx() { echo $((X + $1)); }
 sy() { echo $((Y + $1)); }

@@ -13,16 +13,6 @@ events=$shots/menus-events.txt
 
 . "$(dirname "$0")/x11_lib.sh"
 
-# Lines of the Windows build end with a carriage return too.
-count() { tr -d '\r' <"$events" | grep -cxF -- "$1" || true; }
-wait_line() {
-  local want=${2:-1}
-  for _ in $(seq 300); do
-    [[ $(count "$1") -ge $want ]] && return 0
-    sleep 0.1
-  done
-  fail "no event line '$1' (x$want); the gallery printed:$(printf '\n  %s' "$(cat "$events")")"
-}
 sx() { echo $((X + $1)); }
 sy() { echo $((Y + $1)); }
 # The visible menu window's id, once it is there.

@@ -1,10 +1,22 @@
 # Shared by the gallery's X tests (sourced): screenshots, pixels, waiting for states, and ending the
-# program under test by its pid. Expects $shots (the screenshot folder) to be set.
+# program under test by its pid. Expects $shots (the screenshot folder) to be set, and $events (the
+# file the program's event lines go to) for the event helpers.
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # The colour of one screen pixel of a screenshot, as RRGGBB.
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 shot() { import -window root "$shots/$1.png"; echo "$shots/$1.png"; }
+# How many event lines equal a text exactly (lines of the Windows build end with a carriage return too).
+count() { tr -d '\r' <"$events" | grep -cxF -- "$1" || true; }
+# Waits until the event line has been printed N times (default once).
+wait_line() {
+  local want=${2:-1}
+  for _ in $(seq 300); do
+    [[ $(count "$1") -ge $want ]] && return 0
+    sleep 0.1
+  done
+  fail "no event line '$1' (x$want); the program printed:$(printf '\n  %s' "$(cat "$events")")"
+}
 # Waits until the pixel at (x, y) of the screen is (or, with "not", is no longer) a colour; prints it.
 # The limits are generous: a loaded machine draws late, and only a state that never comes fails.
 wait_pixel() {
