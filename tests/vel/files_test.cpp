@@ -1,5 +1,10 @@
 // Path expansion, the publisher's folders, the user's known folders, folder sizes.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include <fstream>
 #include <iterator>
@@ -285,5 +290,41 @@ TEST(IniFileTest, ValuesWrittenAtOnceMatchThemWrittenOneByOne) {
   EXPECT_EQ(platform::IniReadString(together, "Report", "Other"), "1");
   EXPECT_EQ(platform::IniReadString(together, "Files", "Count"), "0");
   EXPECT_EQ(platform::IniReadString(together, "Application", "Install Path"), "C:\\Apps\\\u03A9mega");
+  std::filesystem::remove_all(folder);
+}
+
+// Data is written byte-exact whatever its size and wherever it lies: heap memory goes through writes,
+// a mapped file's bytes (as the executable's embedded data are) through the system's file-to-file copy.
+TEST(WriteFileDataTest, WritesMemoryAndMappedFilesByteExact) {
+  const std::filesystem::path folder = platform::ToPath(testsupport::MakeTempFolder());
+  auto read = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::vector<std::uint8_t> big(3 * 1024 * 1024 + 17);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{256 * 1024 + 1}, big.size()}) {
+    const std::filesystem::path file = folder / ("heap-" + std::to_string(size));
+    platform::WriteFileData(file, std::span<const std::uint8_t>(big.data(), size));
+    EXPECT_EQ(read(file), std::vector<std::uint8_t>(big.begin(), big.begin() + static_cast<std::ptrdiff_t>(size)))
+        << size;
+  }
+  // Replacing a longer file leaves nothing of it behind.
+  platform::WriteFileData(folder / ("heap-" + std::to_string(big.size())), std::span<const std::uint8_t>(big.data(), 5));
+  EXPECT_EQ(read(folder / ("heap-" + std::to_string(big.size()))).size(), 5u);
+#ifndef _WIN32
+  // A range in the middle of a mapped file, not starting on a page.
+  const std::filesystem::path source = folder / "source";
+  platform::WriteFileData(source, big);
+  const int fd = ::open(source.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  void* mapped = ::mmap(nullptr, big.size(), PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  ASSERT_NE(mapped, MAP_FAILED);
+  const std::span<const std::uint8_t> range(static_cast<const std::uint8_t*>(mapped) + 4099, 2 * 1024 * 1024);
+  platform::WriteFileData(folder / "mapped", range);
+  EXPECT_EQ(read(folder / "mapped"), std::vector<std::uint8_t>(range.begin(), range.end()));
+  ::munmap(mapped, big.size());
+#endif
   std::filesystem::remove_all(folder);
 }
