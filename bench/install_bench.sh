@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The silent installation timed beside bsdtar, unzip and 7z extracting the same archive, in one run.
+# The silent installation timed beside bsdtar, unzip and 7z extracting the same archive, and beside the
+# bare two-thread floor of its own work (bench/extract_floor.cpp), in one run.
 # Usage: bench/install_bench.sh [--rounds N] [--steps] [--windows] [--memory] [--big-mb N] [--seed N]
 #   --steps    also prints the installer's own time for each step (from its -log file), as medians
 #   --windows  also builds the Windows installer with the same payload and times it under Wine
@@ -57,8 +58,9 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEL_BUILD_TESTS=OFF \
   -DVEL_PAYLOAD_DIR="$payload" "${launcher[@]}" >/dev/null
-cmake --build "$build" -j2 --target QuarrowStudioSetup >/dev/null
+cmake --build "$build" -j2 --target QuarrowStudioSetup extract_floor >/dev/null
 setup=$build/bin/QuarrowStudioSetup
+floor=$build/bench/extract_floor
 archive=$build/resources/program.zip
 
 now() { date +%s%N; }
@@ -83,7 +85,8 @@ run_setup() {  # home folder, then the installer's arguments
 }
 
 declare -A times
-tools=(installer bsdtar unzip 7z)
+# "floor": the installation's bare work (archive written, inflated on two threads, checked, written out).
+tools=(installer floor bsdtar unzip 7z)
 log_lines=()
 # Warm the page cache: the archive, the installer and the peers' programs.
 cat "$archive" "$setup" >/dev/null
@@ -97,6 +100,7 @@ for round in $(seq 0 "$rounds"); do
     start=$(now)
     case $tool in
       installer) run_setup "$scratch/home" "$setup" -silent -installpath "$out/app" -log "$scratch/home/log.txt" >/dev/null ;;
+      floor) "$floor" "$archive" "$out/program.zip" "$out" ;;
       bsdtar) bsdtar -xf "$archive" -C "$out" ;;
       unzip) unzip -q "$archive" -d "$out" ;;
       7z) 7z x -y -o"$out" "$archive" >/dev/null ;;
