@@ -20,7 +20,7 @@ TApi Load() {
   // Never closed: fonts, font maps and type registrations live as long as the process.
   std::vector<void*> libraries;
   for (const char* name : kLibraries) {
-    void* library = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(name, RTLD_LAZY | RTLD_LOCAL);
     if (!library) throw std::runtime_error(std::string("Cannot load ") + name + ": " + dlerror());
     libraries.push_back(library);
   }

@@ -15,7 +15,7 @@ constexpr const char* kLibrary = "libSDL2-2.0.so.0";
 
 TApi Load() {
   // Never closed: SDL keeps threads and handlers of its own that outlive any one window.
-  void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+  void* library = dlopen(kLibrary, RTLD_LAZY | RTLD_LOCAL);
   if (!library) throw std::runtime_error(std::string("Cannot load ") + kLibrary + ": " + dlerror());
   TApi api{};
   auto find = [&](auto& slot, const char* name) {
