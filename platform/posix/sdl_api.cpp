@@ -15,11 +15,15 @@ constexpr const char* kLibrary = "libSDL2-2.0.so.0";
 
 TApi Load() {
   // Never closed: SDL keeps threads and handlers of its own that outlive any one window.
-  void* library = dlopen(kLibrary, RTLD_LAZY | RTLD_LOCAL);
+  // Global, as when SDL was linked: a preloaded library that stands in for some of its functions (the
+  // first-frame benchmark's probe) reaches the real ones through the global scope.
+  void* library = dlopen(kLibrary, RTLD_LAZY | RTLD_GLOBAL);
   if (!library) throw std::runtime_error(std::string("Cannot load ") + kLibrary + ": " + dlerror());
   TApi api{};
   auto find = [&](auto& slot, const char* name) {
-    void* symbol = dlsym(library, name);
+    // The program's own scope first, so that such a stand-in is the one called.
+    void* symbol = dlsym(RTLD_DEFAULT, name);
+    if (!symbol) symbol = dlsym(library, name);
     if (!symbol) throw std::runtime_error(std::string(kLibrary) + " has no " + name);
     slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(symbol);
   };
