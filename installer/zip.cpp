@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -867,6 +868,8 @@ std::uint64_t GzipInflatedSize(std::span<const std::uint8_t> member) {
 }
 
 std::vector<std::uint8_t> Gunzip(std::span<const std::uint8_t> member) {
+  // zlib counts in 32 bits; what the installer carries is far smaller.
+  if (member.size() > std::numeric_limits<uInt>::max()) throw EZipError("The carried data is too large");
   std::vector<std::uint8_t> out(static_cast<std::size_t>(GzipInflatedSize(member)));
   z_stream stream{};
   // 16 + window bits: zlib reads the gzip header and checks the trailer's CRC-32 and size itself.
