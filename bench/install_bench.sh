@@ -137,7 +137,8 @@ echo
 echo "Sizes (bytes):"
 payload_size=$(stat -c %s "$archive")
 printf '  %-32s %10s\n' "QuarrowStudioSetup" "$(stat -c %s "$setup")" \
-  "Uninstall (embedded)" "$(stat -c %s "$build/resources/uninstall.bin")" \
+  "Uninstall" "$(stat -c %s "$build/bin/Uninstall")" \
+  "Uninstall (carried, compressed)" "$(stat -c %s "$build/resources/uninstall.bin")" \
   "payload archive" "$payload_size" \
   "installer overhead" "$(($(stat -c %s "$setup") - payload_size))"
 
@@ -159,7 +160,8 @@ if ((windows)); then
   wsetup=$wbuild/bin/QuarrowStudioSetup.exe
   wpayload=$(stat -c %s "$wbuild/resources/program.zip")
   echo
-  echo "Windows: QuarrowStudioSetup.exe $(stat -c %s "$wsetup"), Uninstall.exe $(stat -c %s "$wbuild/resources/uninstall.bin"), overhead $(($(stat -c %s "$wsetup") - wpayload)) bytes"
+  # The installer carries the uninstaller compressed: both its size and the carried size are shown.
+  echo "Windows: QuarrowStudioSetup.exe $(stat -c %s "$wsetup"), Uninstall.exe $(stat -c %s "$wbuild/bin/Uninstall.exe") (carried compressed: $(stat -c %s "$wbuild/resources/uninstall.bin")), overhead $(($(stat -c %s "$wsetup") - wpayload)) bytes"
   export WINEPREFIX=$work/wine-prefix WINEDEBUG=-all
   [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
   wtimes=""

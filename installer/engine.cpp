@@ -90,7 +90,7 @@ void CheckDiskSpace() {
   std::uint64_t needed = ZipUncompressedSize(program) + program.size() + kSpaceMargin;
   if (InstallOptions.EnableUninstaller)
     if (std::optional<std::span<const std::uint8_t>> uninstaller = platform::FindEmbeddedData("uninstall"))
-      needed += uninstaller->size();
+      needed += GzipInflatedSize(*uninstaller);
   if (space.available >= needed) return;
   NotEnoughSpace = true;
   throw std::runtime_error("Not enough disk space for \"" + InstallOptions.InstallPath + "\": the installation needs " +
@@ -261,7 +261,7 @@ void RunInstallStep(std::int32_t Step) {
         std::span<const std::uint8_t> uninstaller = CarriedData("uninstall");
         Guarded([&] {
           WriteWholeFile(vel::IncludeTrailingPathDelimiter(InstallOptions.InstallPath) + UninstallerFileName,
-                         uninstaller, true);
+                         Gunzip(uninstaller), true);
           WrittenBesides.push_back(UninstallerFileName);
         });
       }

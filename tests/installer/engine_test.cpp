@@ -115,6 +115,14 @@ TEST_F(EngineTest, FiveStepsInstallEverything) {
   EXPECT_TRUE(Exists(App("QuarrowStudio.png")));  // the shortcuts' icon on Linux
   EXPECT_TRUE(Exists(App("data" + d + "sample13.qsd")));
   EXPECT_TRUE(Exists(App("Uninstall.exe")));
+  // The installer carries the uninstaller compressed; what it writes is the built program itself.
+  const auto bytesOf = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string built = bytesOf(platform::ToPath(testsupport::ProgramFolder()) / UNINSTALL_FROM_TESTS);
+  EXPECT_FALSE(built.empty());
+  EXPECT_TRUE(bytesOf(platform::ToPath(App("Uninstall.exe"))) == built);
   EXPECT_FALSE(Exists(ArchivePath()));
   EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Programs)));
   EXPECT_TRUE(Exists(testsupport::ShortcutPath(vel::TUserFolder::Desktop)));

@@ -41,12 +41,13 @@ std::uint32_t Crc(const std::string& data) {
       crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-std::string Deflate(const std::string& data, int level = 6) {
+// A raw deflate stream as ZIP stores it, or with 16 + MAX_WBITS a gzip member.
+std::string Deflate(const std::string& data, int level = 6, int windowBits = -MAX_WBITS) {
   struct TDeflater {
     z_stream stream{};
-    explicit TDeflater(int level) { deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY); }
+    TDeflater(int level, int bits) { deflateInit2(&stream, level, Z_DEFLATED, bits, 8, Z_DEFAULT_STRATEGY); }
     ~TDeflater() { deflateEnd(&stream); }
-  } deflater(level);
+  } deflater(level, windowBits);
   std::string out(deflateBound(&deflater.stream, static_cast<uLong>(data.size())), '\0');
   deflater.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   deflater.stream.avail_in = static_cast<uInt>(data.size());
@@ -761,3 +762,39 @@ TEST_F(ZipTest, RefusesDamagedOrMissingZip64EndRecords) {
 }
 
 }  // namespace
+
+// The carried uninstaller is a gzip member: it comes out whole, and a damaged one is refused rather
+// than written out as a broken program.
+TEST(GunzipTest, InflatesWholeMembersAndRefusesDamagedOnes) {
+  const auto span = [](const std::string& bytes) {
+    return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  };
+  for (const std::string& data : {std::string(), std::string("x"), Noise(300 * 1024, 7) + std::string(200000, 'a')}) {
+    const std::string member = Deflate(data, 9, 16 + MAX_WBITS);
+    EXPECT_EQ(installer::GzipInflatedSize(span(member)), data.size());
+    const std::vector<std::uint8_t> out = installer::Gunzip(span(member));
+    EXPECT_TRUE(std::string(out.begin(), out.end()) == data) << data.size();
+  }
+
+  const std::string good = Deflate(Noise(5000, 3), 9, 16 + MAX_WBITS);
+  const auto withByte = [&](std::size_t at, char value) {
+    std::string bytes = good;
+    bytes[at] = value;
+    return bytes;
+  };
+  const std::size_t trailer = good.size() - 8;
+  const struct {
+    const char* what;
+    std::string bytes;
+  } damaged[] = {
+      {"empty", ""},
+      {"no gzip magic", withByte(0, 'P')},
+      {"cut short", good.substr(0, good.size() / 2)},
+      {"CRC-32 wrong", withByte(trailer, static_cast<char>(good[trailer] ^ 1))},
+      {"size says more", withByte(trailer + 4, static_cast<char>(good[trailer + 4] + 1))},
+      {"size says less", withByte(trailer + 4, static_cast<char>(good[trailer + 4] - 1))},
+      {"bytes after the member", good + "junk"},
+  };
+  for (const auto& c : damaged)
+    EXPECT_NE(ZipErrorOf([&] { installer::Gunzip(span(c.bytes)); }), "(no EZipError)") << c.what;
+}
