@@ -15,10 +15,9 @@ bool sysconsole::connected = false;
 bool sysconsole::outputLost = false;
 
 std::string sysconsole::GetParentProcessName() {
-  std::uint32_t self = platform::CurrentProcessId();
-  for (const platform::ProcessEntry& e : platform::ListProcesses())
-    if (e.pid == self) return platform::ProcessImagePath(e.parentPid);
-  return {};
+  // Asked before the first window shows: the parent alone, not a walk through every process.
+  const std::uint32_t parent = platform::ParentProcessId();
+  return parent ? platform::ProcessImagePath(parent) : std::string();
 }
 
 bool sysconsole::ConsoleCalled() {

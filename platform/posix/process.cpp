@@ -110,6 +110,8 @@ void SpawnDetached(const std::vector<std::string>& argv, const std::string& dire
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
+std::uint32_t ParentProcessId() { return static_cast<std::uint32_t>(getppid()); }
+
 std::string ExecutablePath() { return ReadLink("/proc/self/exe"); }
 
 const std::vector<std::string>& Arguments() {

@@ -127,6 +127,19 @@ bool IsElevated() {
   return CheckTokenMembership(nullptr, administrators.get(), &member) && member;
 }
 
+std::uint32_t ParentProcessId() {
+  // Only the snapshot knows it; no process is opened, unlike a full listing.
+  HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (taken == INVALID_HANDLE_VALUE) return 0;
+  UniqueHandle snapshot(taken);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  const DWORD self = GetCurrentProcessId();
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (entry.th32ProcessID == self) return entry.th32ParentProcessID;
+  return 0;
+}
+
 std::vector<ProcessEntry> ListProcesses() {
   std::vector<ProcessEntry> processes;
   HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);

@@ -9,6 +9,8 @@
 namespace platform {
 
 std::uint32_t CurrentProcessId();
+// The process that started this one (its adopter once it has ended); 0 when it cannot be told.
+std::uint32_t ParentProcessId();
 // Full path of the running executable.
 std::string ExecutablePath();
 // The parameters the process was started with, without the program itself: read once, as they never
