@@ -182,6 +182,4 @@ std::optional<bool> DesktopPrefersDark() { return Reader().Current().dark; }
 
 std::optional<std::uint32_t> DesktopAccentColor() { return Reader().Current().accent; }
 
-void AskDesktopEarly() { Reader(); }
-
 }  // namespace platform

@@ -15,8 +15,5 @@ namespace platform {
 std::optional<bool> DesktopPrefersDark();
 // The desktop's accent as 0x00BBGGRR; nothing when it has none.
 std::optional<std::uint32_t> DesktopAccentColor();
-// Sends the first question out now without waiting for its answer, so a program about to open its
-// first window gets the answer while the display and the fonts start, not after.
-void AskDesktopEarly();
 
 }  // namespace platform

@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "desktop_settings.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -167,9 +166,6 @@ class SdlBackend final : public WindowBackend {
     // The pictures come painted: SDL would otherwise load OpenGL to show them, which costs every window
     // a good part of its start-up and gains nothing.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // The first window waits for the desktop's theme; asking the portal takes a process or two, which
-    // then run beside the display's start instead of after it.
-    AskDesktopEarly();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
     if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
