@@ -12,9 +12,11 @@ mkdir -p "$root/build"
 [ "$probe" -nt "$root/bench/first_frame_probe.c" ] || cc -O2 -shared -fPIC -o "$probe" "$root/bench/first_frame_probe.c" -ldl
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
-mkdir -p "$home/runtime" && chmod 700 "$home/runtime"
+mkdir -p "$home/runtime" "$home/share" "$home/config" "$home/registry" && chmod 700 "$home/runtime"
 for round in $(seq "$rounds"); do
-  # The X server is started first, so its own start is not counted.
-  HOME=$home XDG_RUNTIME_DIR=$home/runtime xvfb-run -a -s "-screen 0 1280x800x24" \
+  # The X server is started first, so its own start is not counted. The program gets a home, XDG
+  # folders and registry store of its own (the installer writes to them).
+  HOME=$home XDG_RUNTIME_DIR=$home/runtime XDG_DATA_HOME=$home/share XDG_CONFIG_HOME=$home/config \
+    VEL_REGISTRY_DIR=$home/registry xvfb-run -a -s "-screen 0 1280x800x24" \
     bash -c 'FIRST_FRAME_START_NS=$(date +%s%N) LD_PRELOAD="$1" exec "${@:2}"' _ "$probe" "$@"
 done

@@ -15,6 +15,7 @@ bool sysconsole::connected = false;
 bool sysconsole::outputLost = false;
 
 std::string sysconsole::GetParentProcessName() {
+  // Asked before the first window shows: the parent alone, not a walk through every process.
   const std::uint32_t parent = platform::ParentProcessId();
   return parent ? platform::ProcessImagePath(parent) : std::string();
 }

@@ -90,15 +90,17 @@ class DesktopReader {
   Settings Read() {
     Settings s;
     std::smatch m;
-    // "(<<uint32 1>>,)": 1 prefers dark, 2 prefers light, 0 states nothing.
-    const std::string scheme = ReadSetting("color-scheme");
-    if (std::regex_search(scheme, m, std::regex(R"(uint32 (\d+))"))) {
+    // Both settings come in one answer, "({'org.freedesktop.appearance': {'color-scheme': <uint32 1>,
+    // 'accent-color': <(0.2, 0.5, 0.8)>}},)": one process instead of one per setting, which the first
+    // window would otherwise wait for in turn.
+    const std::string answer = ReadAppearance();
+    // 1 prefers dark, 2 prefers light, 0 states nothing.
+    if (std::regex_search(answer, m, std::regex(R"('color-scheme': <uint32 (\d+)>)"))) {
       if (m[1] == "1") s.dark = true;
       if (m[1] == "2") s.dark = false;
     }
-    // "(<<(0.2, 0.5, 0.8)>>,)": red, green and blue from 0 to 1; outside that range means no accent.
-    const std::string accent = ReadSetting("accent-color");
-    if (std::regex_search(accent, m, std::regex(R"(\(([-\d.e]+), ([-\d.e]+), ([-\d.e]+)\))"))) {
+    // Red, green and blue from 0 to 1; outside that range means no accent.
+    if (std::regex_search(answer, m, std::regex(R"('accent-color': <\(([-\d.e]+), ([-\d.e]+), ([-\d.e]+)\)>)"))) {
       double rgb[3] = {std::stod(m[1]), std::stod(m[2]), std::stod(m[3])};
       bool inRange = true;
       for (double v : rgb) inRange = inRange && v >= 0 && v <= 1;
@@ -110,8 +112,8 @@ class DesktopReader {
     return s;
   }
 
-  // The portal's answer to one Settings.Read, as gdbus prints it; empty when there is none.
-  std::string ReadSetting(const char* key) {
+  // The portal's appearance settings, as gdbus prints them; empty when there are none.
+  std::string ReadAppearance() {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return {};
     posix_spawn_file_actions_t actions;
@@ -122,8 +124,8 @@ class DesktopReader {
     const char* argv[] = {"gdbus", "call", "--session", "--timeout", "1",
                           "--dest", "org.freedesktop.portal.Desktop",
                           "--object-path", "/org/freedesktop/portal/desktop",
-                          "--method", "org.freedesktop.portal.Settings.Read",
-                          "org.freedesktop.appearance", key, nullptr};
+                          "--method", "org.freedesktop.portal.Settings.ReadAll",
+                          "['org.freedesktop.appearance']", nullptr};
     pid_t pid = 0;
     int rc;
     {

@@ -128,6 +128,7 @@ bool IsElevated() {
 }
 
 std::uint32_t ParentProcessId() {
+  // Only the snapshot knows it; no process is opened, unlike a full listing.
   HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (taken == INVALID_HANDLE_VALUE) return 0;
   UniqueHandle snapshot(taken);

@@ -20,17 +20,18 @@ namespace {
 using namespace lux;
 
 // Stands in for gdbus: notes its process id, waits until the test opens the gate, then answers as
-// the portal would (dark, and an accent of 0.2, 0.4, 0.6), or with no preference once told so.
+// the portal prints the appearance settings (dark, and an accent of 0.2, 0.4, 0.6), or with no
+// preference once told so. A question for anything else gets no answer.
 constexpr const char* kStandIn = R"sh(#!/bin/sh
 dir=$(dirname "$0")
 echo $$ >> "$dir/started"
-for key; do :; done
-while [ ! -e "$dir/open" ]; do sleep 0.02; done
-if [ -e "$dir/neutral" ]; then echo "(<<uint32 0>>,)"; exit 0; fi
-case $key in
-  color-scheme) echo "(<<uint32 1>>,)" ;;
-  accent-color) echo "(<<(0.2, 0.4, 0.6)>>,)" ;;
+case "$*" in
+  *Settings.ReadAll*"['org.freedesktop.appearance']"*) ;;
+  *) exit 1 ;;
 esac
+while [ ! -e "$dir/open" ]; do sleep 0.02; done
+if [ -e "$dir/neutral" ]; then echo "({'org.freedesktop.appearance': {'color-scheme': <uint32 0>}},)"; exit 0; fi
+echo "({'org.freedesktop.appearance': {'accent-color': <(0.20000000000000001, 0.40000000000000002, 0.59999999999999998)>, 'color-scheme': <uint32 1>, 'contrast': <uint32 0>}},)"
 )sh";
 
 TEST(ThemePollTest, ASlowSettingsPortalNeverHoldsUpThePoll) {

@@ -216,8 +216,8 @@ cat >"$T/bin/gdbus" <<'FAKE'
 #!/bin/sh
 # A desktop that prefers dark and has a red accent.
 case "$*" in
-  *color-scheme*) echo '(<<uint32 1>>,)' ;;
-  *accent-color*) echo '(<<(1.0, 0.0, 0.0)>>,)' ;;
+  *Settings.ReadAll*org.freedesktop.appearance*)
+    echo "({'org.freedesktop.appearance': {'color-scheme': <uint32 1>, 'accent-color': <(1.0, 0.0, 0.0)>}},)" ;;
 esac
 FAKE
 chmod +x "$T/bin/gdbus"

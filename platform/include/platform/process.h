@@ -9,7 +9,7 @@
 namespace platform {
 
 std::uint32_t CurrentProcessId();
-// The process that started this one (0 when it cannot be told), without listing every process.
+// The process that started this one (its adopter once it has ended); 0 when it cannot be told.
 std::uint32_t ParentProcessId();
 // Full path of the running executable.
 std::string ExecutablePath();
