@@ -15,6 +15,7 @@
 #include "installer/messages.h"
 #include "installer/record.h"
 #include "installer/state.h"
+#include "installer/gzip.h"
 #include "installer/zip.h"
 #include "platform/files.h"
 #include "platform/resources.h"

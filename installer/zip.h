@@ -68,10 +68,4 @@ class TZipArchive {
 // memory, without inflating anything; EZipError when the directory cannot be read.
 std::uint64_t ZipUncompressedSize(std::span<const std::uint8_t> archive);
 
-// A gzip member held in memory (as the installer carries its uninstaller): the size its trailer gives,
-// and the member inflated whole, checked against that size and the trailer's CRC-32. EZipError when
-// the data is not one whole, intact gzip member.
-std::uint64_t GzipInflatedSize(std::span<const std::uint8_t> member);
-std::vector<std::uint8_t> Gunzip(std::span<const std::uint8_t> member);
-
 }  // namespace installer

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "installer/gzip.h"
 #include "installer/zip.h"
 #include "platform/files.h"
 
