@@ -26,13 +26,21 @@ constexpr const char* kAliases = R"(<?xml version="1.0"?>
   </alias>
 </fontconfig>)";
 
-// The aliases must be in place before pango builds its font map, which caches fontconfig's answers.
-PangoFontMap* FontMap() {
+// fontconfig's configuration with the aliases in place: they must be there before pango builds its
+// font map, which caches fontconfig's answers. Reading the system's configuration is the slow part of
+// the first drawing, so a window may have it done on another thread (PrepareCanvas); every use goes
+// through here, so none touches the configuration while that thread still changes it.
+FcConfig* FontConfig() {
   static std::once_flag once;
   std::call_once(once, [] {
-    FcConfig* config = FcConfigGetCurrent();
-    FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kAliases), FcFalse);
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kAliases), FcFalse);
   });
+  return FcConfigGetCurrent();
+}
+
+// pango keeps one default font map per thread: this is the calling thread's.
+PangoFontMap* FontMap() {
+  FontConfig();
   return pango_cairo_font_map_get_default();
 }
 
@@ -205,6 +213,14 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
 
 bool CanvasSupported() { return true; }
 
+void PrepareCanvas() {
+  try {
+    FontConfig();
+  } catch (const std::exception&) {
+    // The libraries cannot be loaded: the first drawing says so, on the thread that wanted it.
+  }
+}
+
 std::unique_ptr<Canvas> CreateCanvas(const PixelBuffer& target) {
   // pango's font map must see the aliases before the first layout.
   FontMap();
@@ -228,7 +244,7 @@ bool FontFamilyInstalled(const std::string& family) {
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* fonts = FcFontList(FcConfigGetCurrent(), pattern, objects);
+  FcFontSet* fonts = FcFontList(FontConfig(), pattern, objects);
   bool found = fonts && fonts->nfont > 0;
   if (fonts) FcFontSetDestroy(fonts);
   FcObjectSetDestroy(objects);
@@ -259,7 +275,7 @@ void RegisterPrivateFont(std::span<const std::uint8_t> data) {
     }
     std::filesystem::rename(part, file, ec);
   }
-  if (!FcConfigAppFontAddFile(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(file.c_str())))
+  if (!FcConfigAppFontAddFile(FontConfig(), reinterpret_cast<const FcChar8*>(file.c_str())))
     throw std::runtime_error("The font " + file.string() + " cannot be used");
   // pango keeps fontconfig's earlier answers until told that the fonts changed.
   pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(FontMap()));

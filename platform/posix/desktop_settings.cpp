@@ -7,11 +7,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <regex>
@@ -36,6 +38,17 @@ struct Settings {
   std::optional<bool> dark;
   std::optional<std::uint32_t> accent;
 };
+
+// The portal is a service on the session's message bus. Without one (no address given and no bus in
+// the runtime folder) there is no one to ask, and gdbus would try to launch a bus of its own, which
+// can outlive the program.
+bool SessionBusThere() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address && *address) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st;
+  return runtime && *runtime && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
 
 class DesktopReader {
  public:
@@ -114,6 +127,7 @@ class DesktopReader {
 
   // The portal's appearance settings, as gdbus prints them; empty when there are none.
   std::string ReadAppearance() {
+    if (!SessionBusThere()) return {};
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return {};
     posix_spawn_file_actions_t actions;

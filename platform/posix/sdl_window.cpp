@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -167,6 +169,11 @@ class SdlBackend final : public WindowBackend {
     // a good part of its start-up and gains nothing.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
+    // The first window will be painted, and loading the drawing libraries and reading the font
+    // configuration would hold up its first frame. They are had on another thread while this one makes
+    // the window and its contents. Not earlier: loading them beside SDL's own start only slows both
+    // down (one loader lock, and a start that is mostly work for the processor).
+    canvasReady_ = std::jthread([] { PrepareCanvas(); });
     if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
       throw std::runtime_error("No wake-up pipe for windows");
@@ -336,6 +343,7 @@ class SdlBackend final : public WindowBackend {
   }
 
   int wakePipe_[2] = {-1, -1};
+  std::jthread canvasReady_;
   int displayFd_ = -1;
   std::map<Uint32, SdlWindow*> windows_;
   std::map<Cursor, SDL_Cursor*> cursors_;

@@ -553,6 +553,9 @@ class GdiplusCanvas final : public Canvas {
 
 bool CanvasSupported() { return true; }
 
+// GDI+ starts in a moment and the fonts come with the system: nothing is worth doing ahead.
+void PrepareCanvas() {}
+
 std::unique_ptr<Canvas> CreateCanvas(const PixelBuffer& target) {
   win32::StartGdiplus();
   return std::make_unique<GdiplusCanvas>(target);

@@ -6,6 +6,8 @@ VELREG=$1
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 export VEL_REGISTRY_DIR="$T/store" HOME="$T/home" XDG_CONFIG_HOME="$T/config" XDG_DATA_HOME="$T/data"
+# No session bus unless a case gives one (VELREG_BUS): the runtime folder holds none.
+export XDG_RUNTIME_DIR="$T"
 failures=0
 
 # run [INPUT] -- ARGS...: runs velreg with INPUT on standard input (none: end of input at once).
@@ -13,7 +15,7 @@ run() {
   input=
   if [ "$1" != -- ]; then input=$1; shift; fi
   shift
-  printf '%b' "$input" | PATH="${VELREG_PATH:-$PATH}" "$VELREG" "$@" >"$T/out" 2>"$T/err"
+  printf '%b' "$input" | PATH="${VELREG_PATH:-$PATH}" DBUS_SESSION_BUS_ADDRESS="${VELREG_BUS:-}" "$VELREG" "$@" >"$T/out" 2>"$T/err"
   rc=$?
   last="velreg $*"
 }
@@ -222,6 +224,10 @@ esac
 FAKE
 chmod +x "$T/bin/gdbus"
 VELREG_PATH="$T/bin:$PATH"
+# The portal lives on the session bus: without one nobody is asked (gdbus would try to launch a bus).
+run -- query "$PERSONALIZE" /v AppsUseLightTheme
+not_found
+VELREG_BUS="unix:path=$T/bus"
 run -- query "$PERSONALIZE" /v AppsUseLightTheme
 expect_rc 0
 grep -q 'AppsUseLightTheme    REG_DWORD    0x0' "$T/out" || fail "the desktop's dark preference is not answered"
@@ -238,7 +244,7 @@ ok add "$PERSONALIZE" /v AppsUseLightTheme /t REG_DWORD /d 1 /f
 VELREG_PATH="$T/bin:$PATH"
 run -- query "$PERSONALIZE" /v AppsUseLightTheme
 grep -q 'AppsUseLightTheme    REG_DWORD    0x1' "$T/out" || fail "a stored value does not win"
-unset VELREG_PATH
+unset VELREG_PATH VELREG_BUS
 
 # --- a damaged store: an error naming the file, for reading and writing alike, and the file kept -------
 DAMAGED="$T/damaged"

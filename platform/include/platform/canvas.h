@@ -83,6 +83,10 @@ class NotSupported : public std::runtime_error {
 // False where this system has no drawing backend yet; the calls below then throw NotSupported.
 bool CanvasSupported();
 std::unique_ptr<Canvas> CreateCanvas(const PixelBuffer& target);
+// Does ahead, on any thread, what the first drawing of the process would otherwise wait for (loading
+// the drawing libraries, reading the system's font configuration). Never needed, never throws: a
+// failure is left for the first drawing to report.
+void PrepareCanvas();
 
 // The installed family text in `family` is drawn with after fontconfig's aliases ("Segoe UI" maps to
 // an installed sans family).
