@@ -270,7 +270,7 @@ void FXCustomEdit::SetCharCase(FXCharCase Value) {
 void FXCustomEdit::EnsureNumber() {
   std::int64_t v = 0;
   if (!ToInt64(FText, v)) {
-    FText = "0";
+    FText.assign(1, '0');  // not = "0": GCC 12 warns falsely (-Wrestrict) about that at -O3
     ClampCaret();
   }
 }
