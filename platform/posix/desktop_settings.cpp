@@ -192,8 +192,16 @@ DesktopReader& Reader() {
 
 }  // namespace
 
-std::optional<bool> DesktopPrefersDark() { return Reader().Current().dark; }
+// Without a session bus there is no reader either: no thread is started for a question with no one
+// to answer it.
+std::optional<bool> DesktopPrefersDark() {
+  if (!SessionBusThere()) return std::nullopt;
+  return Reader().Current().dark;
+}
 
-std::optional<std::uint32_t> DesktopAccentColor() { return Reader().Current().accent; }
+std::optional<std::uint32_t> DesktopAccentColor() {
+  if (!SessionBusThere()) return std::nullopt;
+  return Reader().Current().accent;
+}
 
 }  // namespace platform
