@@ -1,6 +1,7 @@
 // Preloaded into an SDL program: prints the time from FIRST_FRAME_START_NS (CLOCK_REALTIME, taken
-// just before the program was started) to the end of its first presented frame, and the processor
-// time spent until then, then ends the program.
+// just before the program was started) to the end of the first frame presented in a shown window,
+// and the processor time spent until then, then ends the program. Frames presented in windows not yet
+// shown are not counted: nobody sees them.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -11,7 +12,12 @@
 
 void SDL_RenderPresent(void* renderer) {
   void (*real)(void*) = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderPresent");
+  void* (*windowOf)(void*) = (void* (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderGetWindow");
+  unsigned (*flagsOf)(void*) = (unsigned (*)(void*))dlsym(RTLD_NEXT, "SDL_GetWindowFlags");
   real(renderer);
+  const unsigned kShown = 0x4;  // SDL_WINDOW_SHOWN
+  void* window = windowOf(renderer);
+  if (!window || !(flagsOf(window) & kShown)) return;
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
   const char* start = getenv("FIRST_FRAME_START_NS");

@@ -472,7 +472,8 @@ void TForm::Repaint() {
     if (TForm* top = ParentForm()) top->Repaint();
     return;
   }
-  if (UpdatesLocked()) {
+  // A hidden form is painted when it shows: painting it now would be thrown away unseen.
+  if (UpdatesLocked() || !Visible()) {
     dirty_ = true;
     return;
   }
