@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <unordered_map>
 
 #include "platform/canvas.h"
 #include "platform/environment.h"
@@ -42,6 +44,54 @@ FcConfig* FontConfig() {
 PangoFontMap* FontMap() {
   FontConfig();
   return pango_cairo_font_map_get_default();
+}
+
+// Laying a text out is the dearest part of measuring it, and windows measure the same few texts
+// over and over: the installer's first page asks some thousand times before its first frame, four
+// times in five for a text and font it asked for before. Answers are kept per font and text while
+// the fonts stay as they are; a font registered later clears them.
+class MeasureCache {
+ public:
+  static std::string Key(const TextFont& font, const std::string& text) {
+    std::string key = font.family;
+    key += '\0';
+    key += std::to_string(font.size);
+    key += font.sizeInPixels ? 'p' : 'P';
+    key += font.bold ? 'b' : 'B';
+    key += font.italic ? 'i' : 'I';
+    key += font.underline ? 'u' : 'U';
+    key += font.strikeout ? 's' : 'S';
+    key += '\0';
+    key += text;
+    return key;
+  }
+  std::optional<TextExtent> Find(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto found = answers_.find(key);
+    if (found == answers_.end()) return std::nullopt;
+    return found->second;
+  }
+  void Keep(std::string key, const TextExtent& extent) {
+    std::lock_guard lock(mutex_);
+    // A bound, not an eviction policy: a program that measures this much text starts over.
+    if (answers_.size() >= kMaxAnswers) answers_.clear();
+    answers_.emplace(std::move(key), extent);
+  }
+  void Clear() {
+    std::lock_guard lock(mutex_);
+    answers_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kMaxAnswers = 8192;
+  std::mutex mutex_;
+  std::unordered_map<std::string, TextExtent> answers_;
+};
+
+// Process-wide, as the fonts it answers for are.
+MeasureCache& Measured() {
+  static MeasureCache cache;
+  return cache;
 }
 
 template <typename T, void (*Free)(T*)>
@@ -158,11 +208,24 @@ class CairoCanvas final : public Canvas {
   }
 
   TextExtent MeasureText(const TextFont& font, const std::string& text) override {
+    // Metrics are hinted on the device's pixel grid, so only a canvas that is not scaled and sits on
+    // whole pixels measures as every other does.
+    cairo_matrix_t m;
+    cairo_get_matrix(cr_, &m);
+    const bool usual = m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0 && m.x0 == std::floor(m.x0) &&
+                       m.y0 == std::floor(m.y0);
+    std::string key;
+    if (usual) {
+      key = MeasureCache::Key(font, text);
+      if (std::optional<TextExtent> known = Measured().Find(key)) return *known;
+    }
     Prepare(font, text);
     PangoRectangle logical;
     pango_layout_get_extents(layout_.get(), nullptr, &logical);
-    return {logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE),
-            pango_layout_get_baseline(layout_.get()) / double(PANGO_SCALE)};
+    const TextExtent extent{logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE),
+                            pango_layout_get_baseline(layout_.get()) / double(PANGO_SCALE)};
+    if (usual) Measured().Keep(std::move(key), extent);
+    return extent;
   }
   void DrawText(const TextFont& font, const std::string& text, double x, double y, std::uint32_t color) override {
     Prepare(font, text);
@@ -277,8 +340,9 @@ void RegisterPrivateFont(std::span<const std::uint8_t> data) {
   }
   if (!FcConfigAppFontAddFile(FontConfig(), reinterpret_cast<const FcChar8*>(file.c_str())))
     throw std::runtime_error("The font " + file.string() + " cannot be used");
-  // pango keeps fontconfig's earlier answers until told that the fonts changed.
+  // pango keeps fontconfig's earlier answers until told that the fonts changed, and so do we.
   pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(FontMap()));
+  Measured().Clear();
 }
 
 DecodedImage DecodePng(const void* data, std::size_t size) {

@@ -29,6 +29,7 @@ namespace platform::drawing {
   X(cairo_create) \
   X(cairo_destroy) \
   X(cairo_fill) \
+  X(cairo_get_matrix) \
   X(cairo_get_source) \
   X(cairo_image_surface_create_for_data) \
   X(cairo_image_surface_create_from_png_stream) \
@@ -120,6 +121,7 @@ const TApi& Api();
 #define cairo_create(...) ::platform::drawing::Api().cairo_create(__VA_ARGS__)
 #define cairo_destroy(...) ::platform::drawing::Api().cairo_destroy(__VA_ARGS__)
 #define cairo_fill(...) ::platform::drawing::Api().cairo_fill(__VA_ARGS__)
+#define cairo_get_matrix(...) ::platform::drawing::Api().cairo_get_matrix(__VA_ARGS__)
 #define cairo_get_source(...) ::platform::drawing::Api().cairo_get_source(__VA_ARGS__)
 #define cairo_image_surface_create_for_data(...) ::platform::drawing::Api().cairo_image_surface_create_for_data(__VA_ARGS__)
 #define cairo_image_surface_create_from_png_stream(...) ::platform::drawing::Api().cairo_image_surface_create_from_png_stream(__VA_ARGS__)

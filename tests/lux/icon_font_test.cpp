@@ -42,3 +42,27 @@ TEST(IconFontTest, EveryGlyphTheFrameworkUsesIsDrawn) {
     EXPECT_GT(inked, 10) << std::hex << static_cast<std::uint32_t>(glyph);
   }
 }
+
+// Measurements are remembered; a font that arrives afterwards must not be answered for by what was
+// measured before it was there.
+TEST(IconFontTest, TextMeasuredBeforeTheFontArrivesMeasuresAsTheFontOnceItHas) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing on this system yet";
+  if (platform::FontFamilyInstalled(lux::FrameworkIconFontFamily)) GTEST_SKIP() << "the font is already there";
+  platform::TextFont font;
+  font.family = lux::FrameworkIconFontFamily;
+  font.size = 24;
+  font.sizeInPixels = true;
+  const std::string arrows = "\xEE\x80\x83\xEE\x80\x83\xEE\x80\x83";  // U+E003 three times: in no text font
+  std::vector<std::uint8_t> pixels(4 * 4 * 4, 0);
+  platform::PixelBuffer buffer{pixels.data(), 4, 4, 4 * 4};
+  auto measure = [&] { return platform::CreateCanvas(buffer)->MeasureText(font, arrows).width; };
+  const double before = measure();
+  EXPECT_EQ(measure(), before);
+  ASSERT_EQ(lux::IconFontFamily(), lux::FrameworkIconFontFamily);  // registers the framework's font
+  const double after = measure();
+  EXPECT_NE(after, before);
+  // What a fresh layout says, measured on a canvas off the pixel grid, where nothing is remembered.
+  std::unique_ptr<platform::Canvas> offGrid = platform::CreateCanvas(buffer);
+  offGrid->Translate(0.5, 0);
+  EXPECT_NEAR(offGrid->MeasureText(font, arrows).width, after, 1.0);
+}
