@@ -297,7 +297,9 @@ void TForm::BoundsChanged(int oldWidth, int oldHeight) {
     return;
   }
   const platform::WindowRect bounds{Left(), Top(), Width(), Height()};
-  surface_.SetSize(Width(), Height());
+  // A hidden form gets its picture's memory when it is first painted, at the size it has then: a
+  // form is placed and sized several times while it is made, and some are never shown at all.
+  if (Visible()) surface_.SetSize(Width(), Height());
   dirty_ = true;
   TWinControl::BoundsChanged(oldWidth, oldHeight);
   // The window reports the move and the new size back through InputMoved and InputResize, which find
@@ -478,6 +480,7 @@ void TForm::Repaint() {
     return;
   }
   dirty_ = false;
+  if (surface_.Width() != Width() || surface_.Height() != Height()) surface_.SetSize(Width(), Height());
   if (surface_.Empty()) return;
   if (platform::CanvasSupported()) {
     TCanvas canvas(surface_);
