@@ -10,13 +10,10 @@
 #include <time.h>
 #include <unistd.h>
 
-void SDL_RenderPresent(void* renderer) {
-  void (*real)(void*) = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderPresent");
-  void* (*windowOf)(void*) = (void* (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderGetWindow");
+// Ends the program if `window` is shown: the frame just presented is the first anyone sees.
+static void Presented(void* window) {
   unsigned (*flagsOf)(void*) = (unsigned (*)(void*))dlsym(RTLD_NEXT, "SDL_GetWindowFlags");
-  real(renderer);
   const unsigned kShown = 0x4;  // SDL_WINDOW_SHOWN
-  void* window = windowOf(renderer);
   if (!window || !(flagsOf(window) & kShown)) return;
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
@@ -29,4 +26,19 @@ void SDL_RenderPresent(void* renderer) {
   printf("process start to first presented frame: %.1f ms (processor time %.1f ms)\n", ms, cpu);
   fflush(stdout);
   _exit(0);
+}
+
+// Programs show their pictures either through the window's own image or through a renderer.
+int SDL_UpdateWindowSurface(void* window) {
+  int (*real)(void*) = (int (*)(void*))dlsym(RTLD_NEXT, "SDL_UpdateWindowSurface");
+  const int result = real(window);
+  if (result == 0) Presented(window);
+  return result;
+}
+
+void SDL_RenderPresent(void* renderer) {
+  void (*real)(void*) = (void (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderPresent");
+  void* (*windowOf)(void*) = (void* (*)(void*))dlsym(RTLD_NEXT, "SDL_RenderGetWindow");
+  real(renderer);
+  Presented(windowOf(renderer));
 }

@@ -669,6 +669,15 @@ void TForm::InputCloseRequest() {
   Close();
 }
 
+void TForm::InputExposed() {
+  if (Embedded() || !Visible()) return;
+  // The picture is still in the surface unless something changed since; then it is painted anew.
+  if (dirty_ || surface_.Empty() || surface_.Width() != Width() || surface_.Height() != Height())
+    Repaint();
+  else
+    window_->Present({surface_.Bits(), surface_.Width(), surface_.Height(), surface_.Stride()});
+}
+
 void TForm::InputMoved(int x, int y) {
   if (x != Left() || y != Top()) SetBounds(x, y, Width(), Height());
 }

@@ -246,6 +246,7 @@ class TForm : public TWinControl, private platform::WindowInput {
   void InputFocus(bool focused) override;
   void InputResize(int width, int height) override;
   void InputCloseRequest() override;
+  void InputExposed() override;
   void InputMoved(int x, int y) override;
   bool InputIsCaption(int x, int y) override;
 

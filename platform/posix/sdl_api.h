@@ -10,12 +10,9 @@ namespace platform::sdl {
 // Every SDL function the window backend calls.
 #define VEL_SDL_FUNCTIONS(X) \
   X(SDL_CaptureMouse) \
-  X(SDL_CreateRenderer) \
+  X(SDL_ConvertPixels) \
   X(SDL_CreateSystemCursor) \
-  X(SDL_CreateTexture) \
   X(SDL_CreateWindow) \
-  X(SDL_DestroyRenderer) \
-  X(SDL_DestroyTexture) \
   X(SDL_DestroyWindow) \
   X(SDL_FreeCursor) \
   X(SDL_GetClipboardText) \
@@ -31,6 +28,7 @@ namespace platform::sdl {
   X(SDL_GetWindowID) \
   X(SDL_GetWindowPosition) \
   X(SDL_GetWindowSize) \
+  X(SDL_GetWindowSurface) \
   X(SDL_GetWindowTitle) \
   X(SDL_HideWindow) \
   X(SDL_InitSubSystem) \
@@ -38,9 +36,6 @@ namespace platform::sdl {
   X(SDL_PumpEvents) \
   X(SDL_QuitSubSystem) \
   X(SDL_RaiseWindow) \
-  X(SDL_RenderClear) \
-  X(SDL_RenderCopy) \
-  X(SDL_RenderPresent) \
   X(SDL_SetClipboardText) \
   X(SDL_SetCursor) \
   X(SDL_SetHint) \
@@ -57,7 +52,7 @@ namespace platform::sdl {
   X(SDL_SetWindowTitle) \
   X(SDL_ShowWindow) \
   X(SDL_StartTextInput) \
-  X(SDL_UpdateTexture) \
+  X(SDL_UpdateWindowSurface) \
   X(SDL_free)
 
 struct TApi {
@@ -76,12 +71,9 @@ const TApi& Api();
 // Calls in the backend's sources read as plain SDL calls and go through the table.
 #ifndef VEL_SDL_TABLE_ITSELF
 #define SDL_CaptureMouse(...) ::platform::sdl::Api().SDL_CaptureMouse(__VA_ARGS__)
-#define SDL_CreateRenderer(...) ::platform::sdl::Api().SDL_CreateRenderer(__VA_ARGS__)
+#define SDL_ConvertPixels(...) ::platform::sdl::Api().SDL_ConvertPixels(__VA_ARGS__)
 #define SDL_CreateSystemCursor(...) ::platform::sdl::Api().SDL_CreateSystemCursor(__VA_ARGS__)
-#define SDL_CreateTexture(...) ::platform::sdl::Api().SDL_CreateTexture(__VA_ARGS__)
 #define SDL_CreateWindow(...) ::platform::sdl::Api().SDL_CreateWindow(__VA_ARGS__)
-#define SDL_DestroyRenderer(...) ::platform::sdl::Api().SDL_DestroyRenderer(__VA_ARGS__)
-#define SDL_DestroyTexture(...) ::platform::sdl::Api().SDL_DestroyTexture(__VA_ARGS__)
 #define SDL_DestroyWindow(...) ::platform::sdl::Api().SDL_DestroyWindow(__VA_ARGS__)
 #define SDL_FreeCursor(...) ::platform::sdl::Api().SDL_FreeCursor(__VA_ARGS__)
 #define SDL_GetClipboardText(...) ::platform::sdl::Api().SDL_GetClipboardText(__VA_ARGS__)
@@ -97,6 +89,7 @@ const TApi& Api();
 #define SDL_GetWindowID(...) ::platform::sdl::Api().SDL_GetWindowID(__VA_ARGS__)
 #define SDL_GetWindowPosition(...) ::platform::sdl::Api().SDL_GetWindowPosition(__VA_ARGS__)
 #define SDL_GetWindowSize(...) ::platform::sdl::Api().SDL_GetWindowSize(__VA_ARGS__)
+#define SDL_GetWindowSurface(...) ::platform::sdl::Api().SDL_GetWindowSurface(__VA_ARGS__)
 #define SDL_GetWindowTitle(...) ::platform::sdl::Api().SDL_GetWindowTitle(__VA_ARGS__)
 #define SDL_GetWindowWMInfo(...) ::platform::sdl::Api().SDL_GetWindowWMInfo(__VA_ARGS__)
 #define SDL_HideWindow(...) ::platform::sdl::Api().SDL_HideWindow(__VA_ARGS__)
@@ -105,9 +98,6 @@ const TApi& Api();
 #define SDL_PumpEvents(...) ::platform::sdl::Api().SDL_PumpEvents(__VA_ARGS__)
 #define SDL_QuitSubSystem(...) ::platform::sdl::Api().SDL_QuitSubSystem(__VA_ARGS__)
 #define SDL_RaiseWindow(...) ::platform::sdl::Api().SDL_RaiseWindow(__VA_ARGS__)
-#define SDL_RenderClear(...) ::platform::sdl::Api().SDL_RenderClear(__VA_ARGS__)
-#define SDL_RenderCopy(...) ::platform::sdl::Api().SDL_RenderCopy(__VA_ARGS__)
-#define SDL_RenderPresent(...) ::platform::sdl::Api().SDL_RenderPresent(__VA_ARGS__)
 #define SDL_SetClipboardText(...) ::platform::sdl::Api().SDL_SetClipboardText(__VA_ARGS__)
 #define SDL_SetCursor(...) ::platform::sdl::Api().SDL_SetCursor(__VA_ARGS__)
 #define SDL_SetHint(...) ::platform::sdl::Api().SDL_SetHint(__VA_ARGS__)
@@ -124,6 +114,6 @@ const TApi& Api();
 #define SDL_SetWindowTitle(...) ::platform::sdl::Api().SDL_SetWindowTitle(__VA_ARGS__)
 #define SDL_ShowWindow(...) ::platform::sdl::Api().SDL_ShowWindow(__VA_ARGS__)
 #define SDL_StartTextInput(...) ::platform::sdl::Api().SDL_StartTextInput(__VA_ARGS__)
-#define SDL_UpdateTexture(...) ::platform::sdl::Api().SDL_UpdateTexture(__VA_ARGS__)
+#define SDL_UpdateWindowSurface(...) ::platform::sdl::Api().SDL_UpdateWindowSurface(__VA_ARGS__)
 #define SDL_free(...) ::platform::sdl::Api().SDL_free(__VA_ARGS__)
 #endif

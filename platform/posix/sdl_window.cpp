@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
@@ -95,17 +96,24 @@ class SdlWindow final : public Window {
   }
   void Present(const PixelBuffer& image) override {
     if (image.width <= 0 || image.height <= 0) return;
-    if (!texture_ || textureWidth_ != image.width || textureHeight_ != image.height) {
-      if (texture_) SDL_DestroyTexture(texture_);
-      // ARGB8888 is the 0xAARRGGBB word the buffer holds; the window itself is opaque.
-      texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, image.width, image.height);
-      if (!texture_) throw SdlError("The window cannot show a picture of this size");
-      textureWidth_ = image.width;
-      textureHeight_ = image.height;
+    // The picture goes straight into the window's own shared image: no texture and no renderer in
+    // between, each of which cost a picture-sized buffer and a pass over it.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) throw SdlError("The window cannot show a picture of this size");
+    const int width = std::min(image.width, surface->w), height = std::min(image.height, surface->h);
+    const Uint32 format = surface->format->format;
+    // The buffer's 0xAARRGGBB words are already the X server's pixels; its alpha byte goes unread.
+    if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
+      for (int y = 0; y < height; ++y)
+        std::memcpy(static_cast<Uint8*>(surface->pixels) + static_cast<std::size_t>(y) * surface->pitch,
+                    image.bits + static_cast<std::size_t>(y) * image.stride, static_cast<std::size_t>(width) * 4);
+    } else {
+      SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, image.bits, image.stride, format, surface->pixels,
+                        surface->pitch);
     }
-    SDL_UpdateTexture(texture_, nullptr, image.bits, image.stride);
+    lost_ = false;
     if (colorKey_) ShapeFrom(image);
-    Redraw();
+    SDL_UpdateWindowSurface(window_);
   }
   void SetCapture(bool captured) override { SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE); }
   void SetCursor(Cursor cursor) override;
@@ -127,11 +135,16 @@ class SdlWindow final : public Window {
     return {r.x, r.y, r.w, r.h};
   }
 
-  // The system lost the window's content (exposed again): show the last presented picture.
+  // The system lost the window's content (exposed again): the window's image still holds the last
+  // picture, unless a new size took the image away; then the picture is asked for again.
   void Redraw() {
-    SDL_RenderClear(renderer_);
-    if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    if (lost_ || SDL_UpdateWindowSurface(window_) != 0) input_.InputExposed();
+  }
+  // SDL drops the window's image at every change of size, also one the toolkit already painted for.
+  void Resized(int width, int height) {
+    lost_ = true;
+    input_.InputResize(width, height);
+    if (lost_) input_.InputExposed();
   }
   WindowInput& Input() { return input_; }
 
@@ -145,9 +158,7 @@ class SdlWindow final : public Window {
   SdlBackend& backend_;
   WindowInput& input_;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  int textureWidth_ = 0, textureHeight_ = 0;
+  bool lost_ = false;
   bool popup_ = false;
   bool menu_ = false;
   bool colorKey_ = false;
@@ -329,7 +340,7 @@ class SdlBackend final : public WindowBackend {
             case SDL_WINDOWEVENT_FOCUS_GAINED: w->Input().InputFocus(true); break;
             case SDL_WINDOWEVENT_FOCUS_LOST: w->Input().InputFocus(false); break;
             case SDL_WINDOWEVENT_MOVED: w->Input().InputMoved(e.window.data1, e.window.data2); break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED: w->Input().InputResize(e.window.data1, e.window.data2); break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED: w->Resized(e.window.data1, e.window.data2); break;
             case SDL_WINDOWEVENT_CLOSE: w->Input().InputCloseRequest(); break;
             case SDL_WINDOWEVENT_LEAVE: w->Input().InputPointerLeft(); break;
             case SDL_WINDOWEVENT_EXPOSED: w->Redraw(); break;
@@ -358,12 +369,7 @@ SdlWindow::~SdlWindow() { Destroy(); }
 void SdlWindow::Create(Uint32 flags) {
   window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 320, 240, flags);
   if (!window_) throw SdlError("The window cannot be made");
-  // The software renderer needs no GPU, so windows also work in a bare X server.
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (!renderer_) {
-    SDL_DestroyWindow(window_);
-    throw SdlError("The window cannot be drawn to");
-  }
+  lost_ = false;
   // Undecorated windows that draw their own title bar are dragged by it.
   SDL_SetWindowHitTest(
       window_,
@@ -377,9 +383,6 @@ void SdlWindow::Create(Uint32 flags) {
 
 void SdlWindow::Destroy() {
   backend_.Remove(SDL_GetWindowID(window_));
-  if (texture_) SDL_DestroyTexture(texture_);
-  texture_ = nullptr;
-  SDL_DestroyRenderer(renderer_);
   SDL_DestroyWindow(window_);
 }
 

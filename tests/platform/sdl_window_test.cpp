@@ -29,9 +29,12 @@ SDL_Window* WindowTitled(const char* title) {
 
 // The pixel the window shows, as 0xAARRGGBB.
 Uint32 ShownPixel(SDL_Window* window, int x, int y) {
+  SDL_Surface* shown = SDL_GetWindowSurface(window);
+  if (!shown || x >= shown->w || y >= shown->h) return 0;
   Uint32 pixel = 0;
-  SDL_Rect at{x, y, 1, 1};
-  SDL_RenderReadPixels(SDL_GetRenderer(window), &at, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+  SDL_ConvertPixels(1, 1, shown->format->format,
+                    static_cast<Uint8*>(shown->pixels) + static_cast<std::size_t>(y) * shown->pitch + x * 4, shown->pitch,
+                    SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
   return pixel;
 }
 

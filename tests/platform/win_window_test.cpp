@@ -48,6 +48,7 @@ struct TRecorder final : platform::WindowInput {
     if (ThrowOnClose) throw std::runtime_error("refused to close");
   }
   void InputMoved(int x, int y) override { Add("moved " + Pos(x, y)); }
+  void InputExposed() override { Add("exposed"); }
   bool InputIsCaption(int x, int y) override { return Caption(x, y); }
 
   bool Saw(const std::string& line) const { return std::find(Seen.begin(), Seen.end(), line) != Seen.end(); }

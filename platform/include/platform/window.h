@@ -41,6 +41,8 @@ class WindowInput {
   // The client area took a new size; the next Present should match it.
   virtual void InputResize(int width, int height) = 0;
   virtual void InputCloseRequest() = 0;
+  // The window lost the picture it was last given and holds none of its own: present it again.
+  virtual void InputExposed() = 0;
   // The window was moved (by the user or the system) to this screen position.
   virtual void InputMoved(int x, int y) = 0;
   // Whether dragging at this client point moves the window, as a title bar does (asked by backends
