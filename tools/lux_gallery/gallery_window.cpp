@@ -181,6 +181,8 @@ TGalleryWindow::TGalleryWindow(std::function<void()> OpenControls)
   SetBorderStyle(ui::TFormBorderStyle::bsSingle);
   SetBorderIcons({.SystemMenu = true, .Minimize = false, .Maximize = false});
   SetClientSize(734, 461);
+  // Each tile would paint for every property set on it; the layout's end paints each once.
+  BeginLayout();
   Place<TSwatches>(*this, Rect(20, 50, 400, 120));
   Place<TShapes>(*this, Rect(20, 135, 714, 235));
   Place<TGlyphs>(*this, Rect(20, 250, 400, 290));
@@ -194,6 +196,7 @@ TGalleryWindow::TGalleryWindow(std::function<void()> OpenControls)
   controls->SetParent(this);
   controls->SetBounds(574, 345, 140, 35);
   controls->OnClick = [this](auto&&...) { FOpenControls(); };
+  EndLayout();
 
   KeyPreview = true;
   OnKeyPress = [this](ui::TWinControl&, const std::string& key) { Key(key); };
