@@ -1,22 +1,52 @@
 #!/usr/bin/env bash
 # Process start to the first presented window frame of an SDL program, under a fresh Xvfb, by a
-# preloaded probe that ends the program at that frame. Usage: bench/first_frame.sh [rounds] PROGRAM [ARGS...]
-# (for example: bench/first_frame.sh 7 build/linux/bin/lux-gallery)
+# preloaded probe that ends the program at that frame. Each round also runs the floor: a bare SDL
+# program that shows one window of the same size and presents one frame of a single colour
+# (bench/first_frame_floor.c). Prints every round, then the medians and the program's ratio to the floor.
+# Usage: bench/first_frame.sh [rounds] PROGRAM [ARGS...]   (for example: bench/first_frame.sh 7 build/linux/bin/lux-gallery)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=5
 [[ ${1:-} =~ ^[0-9]+$ ]] && { rounds=$1; shift; }
 (($#)) || { echo "usage: $0 [rounds] PROGRAM [ARGS...]" >&2; exit 2; }
 probe=$root/build/first_frame_probe.so
+floor=$root/build/first_frame_floor
 mkdir -p "$root/build"
 [ "$probe" -nt "$root/bench/first_frame_probe.c" ] || cc -O2 -shared -fPIC -o "$probe" "$root/bench/first_frame_probe.c" -ldl
+[ "$floor" -nt "$root/bench/first_frame_floor.c" ] ||
+  cc -O2 -o "$floor" "$root/bench/first_frame_floor.c" $(pkg-config --cflags --libs sdl2)
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/runtime" "$home/share" "$home/config" "$home/registry" && chmod 700 "$home/runtime"
-for round in $(seq "$rounds"); do
+
+# One measured start of "$@": prints the probe's line ("... frame: W ms (processor time C ms)").
+measure() {
   # The X server is started first, so its own start is not counted. The program gets a home, XDG
   # folders and registry store of its own (the installer writes to them).
   HOME=$home XDG_RUNTIME_DIR=$home/runtime XDG_DATA_HOME=$home/share XDG_CONFIG_HOME=$home/config \
     VEL_REGISTRY_DIR=$home/registry xvfb-run -a -s "-screen 0 1280x800x24" \
     bash -c 'FIRST_FRAME_START_NS=$(date +%s%N) LD_PRELOAD="$1" exec "${@:2}"' _ "$probe" "$@"
+}
+# "wall processor" of a probe line; nothing when the program ended without a shown frame.
+figures() { sed -n 's/.*frame: \([0-9.]*\) ms (processor time \([0-9.]*\) ms).*/\1 \2/p'; }
+median() { sort -n | awk '{v[NR] = $1} END {if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'; }
+
+program=() floors=()
+for round in $(seq "$rounds"); do
+  line=$(measure "$@")
+  echo "$line"
+  program+=("$(figures <<<"$line")")
+  floors+=("$(measure "$floor" | figures)")
 done
+summary() {  # label, then "wall processor" pairs
+  local label=$1 wall cpu
+  shift
+  wall=$(printf '%s\n' "$@" | awk 'NF {print $1}' | median)
+  cpu=$(printf '%s\n' "$@" | awk 'NF {print $2}' | median)
+  echo "$wall $cpu $label"
+}
+read -r pw pc _ < <(summary program "${program[@]}")
+read -r fw fc _ < <(summary floor "${floors[@]}")
+[ -n "$pw" ] || { echo "the program presented no frame in a shown window" >&2; exit 1; }
+echo "median of $rounds rounds: $pw ms (processor $pc ms); bare SDL window (floor): $fw ms (processor $fc ms)"
+awk -v p="$pw" -v f="$fw" 'BEGIN {if (f > 0) printf "program : floor = %.2f\n", p / f}'
