@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop_settings.h"
 #include "platform/canvas.h"
 #include "platform/window.h"
 
@@ -67,6 +68,18 @@ MouseButton ButtonOf(Uint8 b) {
 }
 
 std::runtime_error SdlError(const std::string& what) { return std::runtime_error(what + ": " + SDL_GetError()); }
+
+// SDL's start asks libdbus for the session bus (for the screen saver and input methods). Where there
+// is none, libdbus would launch one (dbus-launch), a bus that outlives the program, and the asking
+// alone costs the first window a few milliseconds. An address of no known kind makes it give up at
+// once; libdbus keeps that answer, and the variable is gone again before anything else is started.
+bool StartSdl() {
+  const bool noBus = !SessionBusThere();
+  if (noBus) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+  const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+  if (noBus) unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  return started;
+}
 
 class SdlWindow final : public Window {
  public:
@@ -179,7 +192,7 @@ class SdlBackend final : public WindowBackend {
     // The pictures come painted: SDL would otherwise load OpenGL to show them, which costs every window
     // a good part of its start-up and gains nothing.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
+    if (!StartSdl()) throw SdlError("No display for windows");
     // The first window will be painted, and loading the drawing libraries and reading the font
     // configuration would hold up its first frame. They are had on another thread while this one makes
     // the window and its contents. Not earlier: loading them beside SDL's own start only slows both

@@ -79,7 +79,7 @@ open_installer() {
     kill -0 "$SETUP_PID" 2>/dev/null || fail "the installer ended at once: $(cat "$box/setup.out")"
     sleep 0.2
   done
-  [[ -n $wid ]] || fail "no window titled \"$title\""
+  [[ -n $wid ]] || fail "no window titled \"$title\"; the installer printed: $(cat "$box/setup.out")"
   WID=$wid
   local WINDOW WIDTH HEIGHT SCREEN
   # Wine may show the window a moment in the system's frame before the form takes its own title bar.
