@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/memory.h"
+
 namespace ui {
 namespace {
 
@@ -49,7 +51,18 @@ void TBitmap::SetSize(int width, int height) {
   height = std::max(height, 0);
   width_ = width;
   height_ = height;
-  pixels_.assign(static_cast<std::size_t>(width) * height, 0);
+  const std::size_t count = static_cast<std::size_t>(width) * height;
+  // A large picture in memory the process has not used yet would get its pages one by one as the
+  // zeros go in, each a trap (on some virtual machines the larger part of the cost): they are made
+  // ready in one go instead.
+  constexpr std::size_t kLarge = 64 * 1024 / sizeof(TPixel);
+  if (count >= kLarge && count > pixels_.capacity()) {
+    std::vector<TPixel> fresh;
+    fresh.reserve(count);
+    platform::PrepareMemory(fresh.data(), count * sizeof(TPixel));
+    pixels_ = std::move(fresh);
+  }
+  pixels_.assign(count, 0);
 }
 
 TBitmap TBitmap::Premultiplied() const {

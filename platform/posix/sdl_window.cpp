@@ -16,6 +16,7 @@
 
 #include "desktop_settings.h"
 #include "platform/canvas.h"
+#include "platform/memory.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -113,6 +114,12 @@ class SdlWindow final : public Window {
     // between, each of which cost a picture-sized buffer and a pass over it.
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (!surface) throw SdlError("The window cannot show a picture of this size");
+    // A new image (the first, or one after a change of size) is memory shared with the X server that
+    // this process has not touched yet.
+    if (surface != prepared_) {
+      PrepareMemory(surface->pixels, static_cast<std::size_t>(surface->pitch) * surface->h);
+      prepared_ = surface;
+    }
     const int width = std::min(image.width, surface->w), height = std::min(image.height, surface->h);
     const Uint32 format = surface->format->format;
     // The buffer's 0xAARRGGBB words are already the X server's pixels; its alpha byte goes unread.
@@ -172,6 +179,7 @@ class SdlWindow final : public Window {
   WindowInput& input_;
   SDL_Window* window_ = nullptr;
   bool lost_ = false;
+  const SDL_Surface* prepared_ = nullptr;
   bool popup_ = false;
   bool menu_ = false;
   bool colorKey_ = false;

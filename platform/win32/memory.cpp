@@ -13,4 +13,7 @@ void FreeReadyMemory(void* block, std::size_t) {
   if (block) VirtualFree(block, 0, MEM_RELEASE);
 }
 
+// The heap's pages come on first touch; nothing to ask beforehand.
+void PrepareMemory(void*, std::size_t) {}
+
 }  // namespace platform
