@@ -16,6 +16,7 @@ namespace platform::sdl {
   X(SDL_DestroyWindow) \
   X(SDL_FreeCursor) \
   X(SDL_GetClipboardText) \
+  X(SDL_GetCurrentVideoDriver) \
   X(SDL_GetDisplayBounds) \
   X(SDL_GetError) \
   X(SDL_GetGlobalMouseState) \
@@ -77,6 +78,7 @@ const TApi& Api();
 #define SDL_DestroyWindow(...) ::platform::sdl::Api().SDL_DestroyWindow(__VA_ARGS__)
 #define SDL_FreeCursor(...) ::platform::sdl::Api().SDL_FreeCursor(__VA_ARGS__)
 #define SDL_GetClipboardText(...) ::platform::sdl::Api().SDL_GetClipboardText(__VA_ARGS__)
+#define SDL_GetCurrentVideoDriver(...) ::platform::sdl::Api().SDL_GetCurrentVideoDriver(__VA_ARGS__)
 #define SDL_GetDisplayBounds(...) ::platform::sdl::Api().SDL_GetDisplayBounds(__VA_ARGS__)
 #define SDL_GetError(...) ::platform::sdl::Api().SDL_GetError(__VA_ARGS__)
 #define SDL_GetGlobalMouseState(...) ::platform::sdl::Api().SDL_GetGlobalMouseState(__VA_ARGS__)

@@ -74,12 +74,21 @@ std::runtime_error SdlError(const std::string& what) { return std::runtime_error
 // is none, libdbus would launch one (dbus-launch), a bus that outlives the program, and the asking
 // alone costs the first window a few milliseconds. An address of no known kind makes it give up at
 // once; libdbus keeps that answer, and the variable is gone again before anything else is started.
-bool StartSdl() {
+//
+// Where the display cannot be reached, SDL goes on to drivers that show nothing (its off-screen
+// one): the program would run with windows nobody sees, a wizard waiting for clicks that never come.
+// Only a desktop's own windows count, so anything else is no display at all.
+void StartSdl() {
   const bool noBus = !SessionBusThere();
   if (noBus) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
   if (noBus) unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  return started;
+  if (!started) throw SdlError("No display for windows");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  throw std::runtime_error(std::string("No display for windows: the display cannot be reached (SDL has only its ") +
+                           (driver ? driver : "unknown") + " driver)");
 }
 
 class SdlWindow final : public Window {
@@ -200,7 +209,7 @@ class SdlBackend final : public WindowBackend {
     // The pictures come painted: SDL would otherwise load OpenGL to show them, which costs every window
     // a good part of its start-up and gains nothing.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (!StartSdl()) throw SdlError("No display for windows");
+    StartSdl();
     // The first window will be painted, and loading the drawing libraries and reading the font
     // configuration would hold up its first frame. They are had on another thread while this one makes
     // the window and its contents. Not earlier: loading them beside SDL's own start only slows both
