@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <atomic>
+#include <cstdio>
 #include <stdexcept>
 #include <system_error>
 
@@ -149,7 +150,18 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args) 
 RunResult RunFromShell(const std::string& program, const std::vector<std::string>& args) {
   std::vector<std::string> shellArgs{"/c", program};
   shellArgs.insert(shellArgs.end(), args.begin(), args.end());
-  return Run("cmd", shellArgs);
+  RunResult result = Run("cmd", shellArgs);
+  // 9009 is the shell's own "cannot start it": nothing of the program ran. Wine's cmd has given it
+  // once for a program that was there before and after, so that one case is tried again, and said.
+  constexpr int kShellCouldNotStart = 9009;
+  if (result.exitCode == kShellCouldNotStart &&
+      GetFileAttributesW(Wide(program).c_str()) != INVALID_FILE_ATTRIBUTES) {
+    std::fprintf(stderr, "note: the shell could not start %s (%s); trying once more\n", program.c_str(),
+                 result.output.c_str());
+    Sleep(200);
+    result = Run("cmd", shellArgs);
+  }
+  return result;
 }
 
 struct Child::Impl {
