@@ -243,19 +243,61 @@ std::int32_t GetMaxFontHeight(ui::TCanvas& Canvas, const std::string& Text, std:
     Canvas.Font.SetHeight(std::max(std::abs(height), 1));
     return Canvas.TextExtent(Text);
   };
-  // The largest height whose text fits, found by doubling from 11 and then halving the gap: a handful
-  // of measurements where stepping one pixel at a time took dozens (icons are drawn this way on every
-  // paint). The font is left at the answer.
+  // The largest height whose text fits. Every height tried is a font of its own, and a new font is dear
+  // (the font system matches and sorts its fonts for it), so the search guesses instead of stepping. A
+  // text's extent grows about in a straight line with the height: two measurements at heights all icons
+  // share (so they are had once) point to the answer, or to within a pixel or two of it, and the search
+  // closes in from there, doubling its steps and then halving the gap. The font is left at the answer.
+  constexpr std::int32_t kLargest = 4095, kLow = 11, kHigh = 22;
   std::int32_t measured = 0;
+  ui::TSize size;
   auto fits = [&](std::int32_t height) {
     measured = height;
-    const ui::TSize size = measure(height);
+    size = measure(height);
     return size.cx <= MaxWidth && size.cy <= MaxHeight;
   };
-  std::int32_t fit = 0, miss = 11;
-  while (miss < 4096 && fits(miss)) {
-    fit = miss;
-    miss *= 2;
+  // Heights up to `fit` fit (0: none known to), heights from `miss` on do not.
+  std::int32_t fit = 0, miss = kLargest + 1;
+  double guess = 0;
+  if (!fits(kLow)) {
+    miss = kLow;
+    guess = kLow * std::min(static_cast<double>(MaxWidth) / std::max(size.cx, 1),
+                            static_cast<double>(MaxHeight) / std::max(size.cy, 1));
+  } else {
+    fit = kLow;
+    const ui::TSize low = size;
+    if (fits(kHigh))
+      fit = kHigh;
+    else
+      miss = kHigh;
+    // Where each side's straight line through the two measurements meets the box.
+    auto meets = [&](std::int32_t lowExtent, std::int32_t highExtent, std::int32_t limit) {
+      if (highExtent <= lowExtent) return static_cast<double>(kLargest);
+      return kLow + static_cast<double>(limit - lowExtent) * (kHigh - kLow) / (highExtent - lowExtent);
+    };
+    guess = std::min(meets(low.cx, size.cx, MaxWidth), meets(low.cy, size.cy, MaxHeight));
+  }
+  const auto guessed = static_cast<std::int32_t>(std::clamp(guess, 0.0, static_cast<double>(kLargest)));
+  if (guessed > fit && guessed < miss) {
+    if (fits(guessed)) {
+      fit = guessed;
+      for (std::int32_t step = 1; fit + step < miss; step *= 2) {
+        if (!fits(fit + step)) {
+          miss = fit + step;
+          break;
+        }
+        fit += step;
+      }
+    } else {
+      miss = guessed;
+      for (std::int32_t step = 1; miss - step > fit; step *= 2) {
+        if (fits(miss - step)) {
+          fit = miss - step;
+          break;
+        }
+        miss -= step;
+      }
+    }
   }
   while (miss - fit > 1) {
     const std::int32_t mid = fit + (miss - fit) / 2;

@@ -575,15 +575,25 @@ TEST_F(Text, MaxFontHeightFillsTheBoxWithoutOverflowing) {
   EXPECT_EQ(lux::GetMaxFontHeight(*canvas_, "", 40, 40), 0);
   EXPECT_EQ(canvas_->Font.Height(), 14);  // untouched
 
-  const int height = lux::GetMaxFontHeight(*canvas_, "M", 40, 40);
-  EXPECT_LT(height, -10);
-  EXPECT_EQ(canvas_->Font.Height(), -height);
-  const ui::TSize fits = canvas_->TextExtent("M");
-  EXPECT_LE(fits.cx, 40);
-  EXPECT_LE(fits.cy, 40);
-  canvas_->Font.SetHeight(-height + 1);
-  const ui::TSize bigger = canvas_->TextExtent("M");
-  EXPECT_TRUE(bigger.cx > 40 || bigger.cy > 40);
+  // The answer is the largest height that fits, whether it lies above the first height tried or
+  // below it, near or far, and whichever side of the box binds.
+  const struct {
+    const char* text;
+    int width, height;
+  } boxes[] = {{"M", 40, 40}, {"M", 8, 8}, {"M", 12, 30}, {"WWW", 300, 20}, {"i", 200, 200}, {"M", 1000, 900}};
+  for (const auto& box : boxes) {
+    SCOPED_TRACE(std::string(box.text) + " in " + std::to_string(box.width) + "x" + std::to_string(box.height));
+    const int height = lux::GetMaxFontHeight(*canvas_, box.text, box.width, box.height);
+    ASSERT_LT(height, 0);
+    EXPECT_EQ(canvas_->Font.Height(), -height);
+    const ui::TSize fits = canvas_->TextExtent(box.text);
+    EXPECT_LE(fits.cx, box.width);
+    EXPECT_LE(fits.cy, box.height);
+    canvas_->Font.SetHeight(-height + 1);
+    const ui::TSize bigger = canvas_->TextExtent(box.text);
+    EXPECT_TRUE(bigger.cx > box.width || bigger.cy > box.height) << -height + 1 << " fits too";
+  }
+  EXPECT_LT(lux::GetMaxFontHeight(*canvas_, "M", 40, 40), -10);
 
   EXPECT_EQ(lux::GetMaxFontHeight(*canvas_, "M", 1, 1), 1);
 }
