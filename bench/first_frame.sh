@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Process start to the first presented window frame of an SDL program, under a fresh Xvfb, by a
-# preloaded probe that ends the program at that frame. Each round also runs the floor: a bare SDL
+# preloaded probe that ends the program at that frame. Each round also runs the floor, a bare SDL
 # program that shows one window of the same size and presents one frame of a single colour
-# (bench/first_frame_floor.c). Every round measures both twice: under a fresh X server, and under one
+# (bench/first_frame_floor.c), and a window made without SDL that shows a few lines of text
+# (bench/first_frame_xlib.c). Every round measures each twice: under a fresh X server, and under one
 # that has shown a window before (kept from starting over with -noreset; the floor is run in it once,
 # unmeasured), as a desktop's long-running server has: a fresh Xvfb pays for its own first drawing
 # when the first program presents. Prints every round, then the medians and the program's ratio to
@@ -19,6 +20,9 @@ mkdir -p "$root/build"
 [ "$probe" -nt "$root/bench/first_frame_probe.c" ] || cc -O2 -shared -fPIC -o "$probe" "$root/bench/first_frame_probe.c" -ldl
 [ "$floor" -nt "$root/bench/first_frame_floor.c" ] ||
   cc -O2 -o "$floor" "$root/bench/first_frame_floor.c" $(pkg-config --cflags --libs sdl2)
+xlib=$root/build/first_frame_xlib
+[ "$xlib" -nt "$root/bench/first_frame_xlib.c" ] ||
+  cc -O2 -o "$xlib" "$root/bench/first_frame_xlib.c" $(pkg-config --cflags --libs x11 pangocairo)
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/runtime" "$home/share" "$home/config" "$home/registry" && chmod 700 "$home/runtime"
@@ -40,7 +44,7 @@ measure() {
 figures() { sed -n 's/.*frame: \([0-9.]*\) ms (processor time \([0-9.]*\) ms).*/\1 \2/p'; }
 median() { sort -n | awk '{v[NR] = $1} END {if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'; }
 
-program=() floors=() warmProgram=() warmFloors=()
+program=() floors=() warmProgram=() warmFloors=() xlibs=() warmXlibs=()
 for round in $(seq "$rounds"); do
   line=$(measure cold "$@")
   warm=$(measure warm "$@")
@@ -49,6 +53,8 @@ for round in $(seq "$rounds"); do
   warmProgram+=("$(figures <<<"$warm")")
   floors+=("$(measure cold "$floor" | figures)")
   warmFloors+=("$(measure warm "$floor" | figures)")
+  xlibs+=("$(measure cold "$xlib" | figures)")
+  warmXlibs+=("$(measure warm "$xlib" | figures)")
 done
 summary() {  # label, then "wall processor" pairs
   local label=$1 wall cpu
@@ -72,3 +78,7 @@ report() {  # label, then the program's and the floor's pairs, split by "--"
 }
 report "fresh X server" "${program[@]}" -- "${floors[@]}"
 report "X server that has shown a window" "${warmProgram[@]}" -- "${warmFloors[@]}"
+# The Xlib program's probe line is its own: it needs no probe, so the preloaded one just stays idle.
+read -r xw xc _ < <(summary xlib "${xlibs[@]}")
+read -r ww wc _ < <(summary xlib "${warmXlibs[@]}")
+echo "without SDL (bench/first_frame_xlib.c: Xlib, and five lines of text drawn with pango): $xw ms (processor $xc ms); under the warm server: $ww ms (processor $wc ms)"
