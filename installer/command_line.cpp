@@ -205,10 +205,15 @@ int RunInstaller() {
       // Nothing can show the wizard here; a script must not take the silence for an installation.
       const std::string text = "There is no display to show the installer window on. Use -silent to install without "
                                "one, for example: -silent -installpath <folder>";
-      if (vel::sysconsole::ConsoleCalled())
+      // What the window system said goes along: a display that is there but refuses has its reasons.
+      const std::string cause = FrameworkWindowsFailure();
+      if (vel::sysconsole::ConsoleCalled()) {
         ConsoleLine("<!> Error: " + text);
-      else
-        MessageDialog(AppOptions.AppFullName + " Installer", text, TDialogButtons::OK);
+        if (!cause.empty()) ConsoleLine("<!> The window system said: " + cause);
+      } else {
+        MessageDialog(AppOptions.AppFullName + " Installer", cause.empty() ? text : text + "\n\n" + cause,
+                      TDialogButtons::OK);
+      }
       return ExitNoDisplay;
     }
     TInstaller window(nullptr);

@@ -25,6 +25,12 @@ std::optional<bool>& WindowsAvailable() {
   return available;
 }
 
+// What the window system said when it could not be started.
+std::string& WindowsFailure() {
+  static std::string failure;
+  return failure;
+}
+
 }  // namespace
 
 int MessageDialog(const std::string& Title, const std::string& Text, TDialogButtons Buttons) {
@@ -50,11 +56,15 @@ bool FrameworkWindowsAvailable() {
   try {
     platform::SetWindowBackend(platform::CreateSystemBackend());
     available = true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     // No display (or no window system this build can use): the system's routine speaks instead.
+    WindowsFailure() = error.what();
+    LogLine("The window system cannot be started: " + WindowsFailure());
   }
   return *available;
 }
+
+std::string FrameworkWindowsFailure() { return WindowsFailure(); }
 
 void SetFrameworkWindowsAvailable(bool Available) { WindowsAvailable() = Available; }
 

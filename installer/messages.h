@@ -22,6 +22,8 @@ void ConsoleLine(const std::string& Text);
 void UseFrameworkMessages();
 // Whether a framework window can be shown: the first call starts the system's window backend, once.
 bool FrameworkWindowsAvailable();
+// Why the answer above is no, as the window system put it; empty where it was not asked or said nothing.
+std::string FrameworkWindowsFailure();
 // Settles the answer above instead of asking the system (tests run on the headless backend).
 void SetFrameworkWindowsAvailable(bool Available);
 // The message routine UseFrameworkMessages installs.

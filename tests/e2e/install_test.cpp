@@ -2,6 +2,7 @@
 // leaves, a second run over the first, the uninstaller, and the switches that end a run early.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -350,6 +351,11 @@ static void ExpectNoDisplayEnding(const testsupport::RunResult& run, const std::
   EXPECT_TRUE(HasLine(run.output,
                       "<!> Error: There is no display to show the installer window on. Use -silent to install without "
                       "one, for example: -silent -installpath <folder>"))
+      << run.output;
+  // And why, in the window system's words.
+  const std::vector<std::string> lines = Lines(run.output);
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.rfind("<!> The window system said: ", 0) == 0; }))
       << run.output;
   EXPECT_FALSE(fs::exists(platform::ToPath(folder)));
 }
