@@ -72,13 +72,27 @@ std::runtime_error SdlError(const std::string& what) { return std::runtime_error
 // Where the display cannot be reached, SDL goes on to drivers that show nothing (its off-screen
 // one): the program would run with windows nobody sees, a wizard waiting for clicks that never come.
 // Only a desktop's own windows count, so anything else is no display at all.
-void StartSdl() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw SdlError("No display for windows");
+bool TryStartSdl(std::string& failure) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    failure = std::string("No display for windows: ") + SDL_GetError();
+    return false;
+  }
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return;
+  if (driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0)) return true;
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-  throw std::runtime_error(std::string("No display for windows: the display cannot be reached (SDL has only its ") +
-                           (driver ? driver : "unknown") + " driver)");
+  failure = std::string("No display for windows: the display cannot be reached (SDL has only its ") +
+            (driver ? driver : "unknown") + " driver)";
+  return false;
+}
+
+// An X server whose last client has just left starts over, and refuses connections for the few
+// milliseconds that takes (an Xvfb with a script's tools coming and going, say): one more try a
+// moment later tells that from a display that is not there.
+void StartSdl() {
+  std::string failure;
+  if (TryStartSdl(failure)) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (!TryStartSdl(failure)) throw std::runtime_error(failure);
 }
 
 class SdlWindow final : public Window {

@@ -31,7 +31,7 @@ trap '[[ -n $child ]] && kill -TERM "$child" 2>/dev/null; exit 143' TERM
 trap '[[ -n $child ]] && kill -INT "$child" 2>/dev/null; exit 130' INT
 
 # Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$box/display" >"$box/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$box/display" >"$box/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 300); do
   [[ -s $box/display ]] && break
