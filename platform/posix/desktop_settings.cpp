@@ -39,17 +39,6 @@ struct Settings {
   std::optional<std::uint32_t> accent;
 };
 
-// The portal is a service on the session's message bus. Without one (no address given and no bus in
-// the runtime folder) there is no one to ask, and gdbus would try to launch a bus of its own, which
-// can outlive the program.
-bool SessionBusThere() {
-  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  if (address && *address) return true;
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  struct stat st;
-  return runtime && *runtime && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
-}
-
 class DesktopReader {
  public:
   DesktopReader() : worker_([this] { Run(); }) {}
@@ -191,6 +180,17 @@ DesktopReader& Reader() {
 }
 
 }  // namespace
+
+// The portal is a service on the session's message bus. Without one (no address given and no bus in
+// the runtime folder) there is no one to ask, and gdbus would try to launch a bus of its own, which
+// can outlive the program.
+bool SessionBusThere() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address && *address) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st;
+  return runtime && *runtime && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
 
 // Without a session bus there is no reader either: no thread is started for a question with no one
 // to answer it.

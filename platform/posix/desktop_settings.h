@@ -16,4 +16,7 @@ std::optional<bool> DesktopPrefersDark();
 // The desktop's accent as 0x00BBGGRR; nothing when it has none.
 std::optional<std::uint32_t> DesktopAccentColor();
 
+// Whether the session has a D-Bus session bus to ask (its address given, or the usual socket there).
+bool SessionBusThere();
+
 }  // namespace platform

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop_settings.h"
 #include "platform/canvas.h"
 #include "platform/memory.h"
 #include "platform/window.h"
@@ -69,11 +70,20 @@ MouseButton ButtonOf(Uint8 b) {
 
 std::runtime_error SdlError(const std::string& what) { return std::runtime_error(what + ": " + SDL_GetError()); }
 
+// SDL's start asks libdbus for the session bus (for the screen saver and input methods). Where there
+// is none, libdbus would launch one (dbus-launch), a bus that outlives the program, and the asking
+// alone costs the first window a few milliseconds. An address of no known kind makes it give up at
+// once; libdbus keeps that answer, and the variable is gone again before anything else is started.
+//
 // Where the display cannot be reached, SDL goes on to drivers that show nothing (its off-screen
 // one): the program would run with windows nobody sees, a wizard waiting for clicks that never come.
 // Only a desktop's own windows count, so anything else is no display at all.
 bool TryStartSdl(std::string& failure) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+  const bool noBus = !SessionBusThere();
+  if (noBus) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+  const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+  if (noBus) unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  if (!started) {
     failure = std::string("No display for windows: ") + SDL_GetError();
     return false;
   }
