@@ -26,6 +26,8 @@
 #include "platform/canvas.h"
 #include "platform/files.h"
 #include "ui/application.h"
+#include "ui/bitmap.h"
+#include "ui/canvas.h"
 #include "vel/message.h"
 #include "vel/visual_panels.h"
 
@@ -124,6 +126,40 @@ TEST_F(InstallerWindowTest, CreationFollowsTheInstallState) {
   EXPECT_EQ(w.EULA->Text(), "============\nLicense Agreement\nUpdated: Never\n===========\n\nYou must do nothing");
   EXPECT_FALSE(TempFolder.empty());
   EXPECT_TRUE(fs::is_directory(platform::ToPath(TempFolder)));
+}
+
+// Each page's title takes the largest size up to 24 pixels at which it fits its band beside the icon:
+// the short ones keep 24, the long ones step down as far as they must and no further.
+TEST_F(InstallerWindowTest, EveryPageTitleTakesTheLargestSizeThatFitsItsBand) {
+  if (!platform::CanvasSupported()) GTEST_SKIP() << "nothing measures text here";
+  TInstaller w(nullptr);
+  ui::TBitmap scratch(1, 1);
+  ui::TCanvas canvas(scratch);
+  auto width = [&](ui::TFont font, double pixels, const std::string& text) {
+    font.SetHeight(pixels);
+    canvas.Font = font;
+    return canvas.TextExtent(text).cx;
+  };
+  int titles = 0;
+  for (TPage page = 1; page <= 9; ++page) {
+    for (int i = 0; i < w.PagePanel(page)->ControlCount(); ++i) {
+      auto* band = dynamic_cast<vel::CPanel*>(w.PagePanel(page)->Controls(i));
+      lux::FXTextBox* title = nullptr;
+      for (int j = 0; band && j < band->ControlCount(); ++j)
+        if (auto* text = dynamic_cast<lux::FXTextBox*>(band->Controls(j))) title = text;
+      if (!title) continue;
+      SCOPED_TRACE(title->Text());
+      ++titles;
+      const int room = band->Width() - 45 - 8;
+      const double size = title->Font().Height();
+      EXPECT_LE(size, 24);
+      EXPECT_LE(width(title->Font(), size, title->Text()), room);
+      if (size < 24) {
+        EXPECT_GT(width(title->Font(), size + 1, title->Text()), room) << "a size more fits too";
+      }
+    }
+  }
+  EXPECT_EQ(titles, 6);
 }
 
 TEST_F(InstallerWindowTest, ABuildThatCannotRunTheApplicationHidesItsShortcutsAndOpenButton) {
