@@ -20,15 +20,14 @@ TInstallerWindow* InstallerWindow = nullptr;
 namespace {
 
 // Asked once per process: starting the system's windows is not something to retry per message.
-std::optional<bool>& WindowsAvailable() {
-  static std::optional<bool> available;
-  return available;
-}
-
-// What the window system said when it could not be started.
-std::string& WindowsFailure() {
-  static std::string failure;
-  return failure;
+struct WindowsAnswer {
+  std::optional<bool> available;
+  // What the window system said when it could not be started.
+  std::string failure;
+};
+WindowsAnswer& Windows() {
+  static WindowsAnswer answer;
+  return answer;
 }
 
 }  // namespace
@@ -48,7 +47,7 @@ void ConsoleLine(const std::string& Text) {
 }
 
 bool FrameworkWindowsAvailable() {
-  std::optional<bool>& available = WindowsAvailable();
+  std::optional<bool>& available = Windows().available;
   if (available) return *available;
   available = false;
   // A build that cannot draw yet has nothing to show a framework window with.
@@ -58,15 +57,15 @@ bool FrameworkWindowsAvailable() {
     available = true;
   } catch (const std::exception& error) {
     // No display (or no window system this build can use): the system's routine speaks instead.
-    WindowsFailure() = error.what();
-    LogLine("The window system cannot be started: " + WindowsFailure());
+    Windows().failure = error.what();
+    LogLine("The window system cannot be started: " + Windows().failure);
   }
   return *available;
 }
 
-std::string FrameworkWindowsFailure() { return WindowsFailure(); }
+std::string FrameworkWindowsFailure() { return Windows().failure; }
 
-void SetFrameworkWindowsAvailable(bool Available) { WindowsAvailable() = Available; }
+void SetFrameworkWindowsAvailable(bool Available) { Windows().available = Available; }
 
 int ShowInstallerMessage(const std::string& Title, const std::string& Text, bool Question) {
   const int unanswered = Question ? vel::mrNo : vel::mrOk;

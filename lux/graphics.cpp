@@ -258,11 +258,10 @@ std::int32_t GetMaxFontHeight(ui::TCanvas& Canvas, const std::string& Text, std:
   };
   // Heights up to `fit` fit (0: none known to), heights from `miss` on do not.
   std::int32_t fit = 0, miss = kLargest + 1;
+  // Boxes too small for the lower shared height are rare: the halving below finds their answer.
   double guess = 0;
   if (!fits(kLow)) {
     miss = kLow;
-    guess = kLow * std::min(static_cast<double>(MaxWidth) / std::max(size.cx, 1),
-                            static_cast<double>(MaxHeight) / std::max(size.cy, 1));
   } else {
     fit = kLow;
     const ui::TSize low = size;
