@@ -71,7 +71,7 @@ FXWindowsControl::~FXWindowsControl() = default;
 void FXWindowsControl::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
-  if (!IsDesigning()) Invalidate();
+  Invalidate();
 }
 
 void FXWindowsControl::SetOpacity(std::uint8_t Value) {
@@ -168,12 +168,12 @@ void FXWindowsControl::Paint() {
       canvas->Draw(0, 0, composed);
     }
   }
-  if (FAutoFocusLine && Focused() && FHasEnteredTab && !IsDesigning()) {
+  if (FAutoFocusLine && Focused() && FHasEnteredTab) {
     UpdateFocusRect();
     const FXPen pen{MakeARGB(ThemeManager().SystemColor->ForeGround(), 255), 2.0};
     GDIRoundRect(*canvas, FXRoundRect(FFocusRect, 8, 8), nullptr, &pen);
   }
-  if (!IsReading()) InvalidateControlsAbove();
+  InvalidateControlsAbove();
   if (OnPaint) OnPaint(dynamic_cast<FXControl*>(this));
 }
 

@@ -93,9 +93,6 @@ class FXWindowsControl : public FXCustomControl {
   void PaintBackground();
   void SetState(FXControlState AState) { SetInteractionState(AState, false, true); }
   void SetInteractionState(FXControlState AState, bool Forced, bool UpdatePrevious);
-  // The toolkit has no form files and no designer; the tests are kept so derived code reads as intended.
-  bool IsReading() const { return false; }
-  bool IsDesigning() const { return false; }
   bool IsDestroying() const { return Destroying(); }
   bool Destroyed() const { return IsDestroying() || !Parent(); }
   bool Creating() const { return !FCreated; }

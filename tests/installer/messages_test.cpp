@@ -9,7 +9,6 @@
 #include "lux/button.h"
 #include "lux/dialogs.h"
 #include "lux/forms.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "platform/text.h"
 #include "ui/application.h"
@@ -18,9 +17,6 @@
 using namespace installer;
 
 namespace {
-
-#define NEEDS_CANVAS() \
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system"
 
 // The framework window on the screen now, other than `except`.
 lux::FXForm* ShownDialog(const ui::TForm* except = nullptr) {
@@ -84,7 +80,6 @@ TEST(SystemLineBreaks, EveryKindOfLineEndBecomesTheSystemsOwn) {
 }
 
 TEST_F(MessagesTest, BeforeTheWizardTheHelpIsAFrameworkDialogCentredOnTheMonitor) {
-  NEEDS_CANVAS();
   SetFrameworkWindowsAvailable(true);
   ui::Application().SetMainForm(nullptr);  // no window of the installer yet
   platform::SetHeadlessMonitor({0, 0, 1600, 900});
@@ -106,7 +101,6 @@ TEST_F(MessagesTest, BeforeTheWizardTheHelpIsAFrameworkDialogCentredOnTheMonitor
 }
 
 TEST_F(MessagesTest, OverTheInstallerWindowAQuestionDarkensItAndACloseAnswersNo) {
-  NEEDS_CANVAS();
   SetFrameworkWindowsAvailable(true);
   lux::FXForm wizard(nullptr);
   wizard.SetBounds(100, 120, 700, 500);

@@ -13,7 +13,6 @@
 #include "lux/forms.h"
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/forms.h"
@@ -454,7 +453,6 @@ TEST_F(ButtonTest, ModalResultReachesTheFormUnlessCancelled) {
 }
 
 TEST_F(ButtonTest, HoverBlendRunsItsFramesToTheEnd) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: the window is never created";
   auto form = ShownForm();
   FXButton* button = Place(*form, 10, 10);
   form->Update();
@@ -483,7 +481,6 @@ TEST_F(ButtonTest, HoverBlendRunsItsFramesToTheEnd) {
 }
 
 TEST_F(ButtonTest, DropDownChevronSinksWhilePressedAndComesBack) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: the window is never created";
   auto form = ShownForm();
   auto* button = Place<TSizedButton>(*form, 10, 10);  // text 20 high: the chevron sinks 20 / 8, rounded to 2
   button->SetButtonKind(FXButtonKind::Dropdown);
@@ -521,7 +518,6 @@ struct TGraveButton : FXButton {
 };
 
 TEST_F(ButtonTest, ButtonsFreedWhileTheirAnimationRunsAreLeftAlone) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: the window is never created";
   auto form = ShownForm();
   platform::HeadlessWindow& screen = Screen(*form);
   std::vector<std::weak_ptr<FXButton*>> tokens;
@@ -571,7 +567,6 @@ TEST_F(ButtonTest, ButtonsFreedWhileTheirAnimationRunsAreLeftAlone) {
 }
 
 TEST_F(ButtonTest, PaintedAccentButtonFillsWithItsStateColour) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   auto form = ShownForm();
   FXButton* button = Place(*form, 10, 10);
   button->Animation = false;
@@ -597,7 +592,6 @@ TEST_F(ButtonTest, PaintedAccentButtonFillsWithItsStateColour) {
 }
 
 TEST_F(ButtonTest, UnderlineAndOutlineFrameTheFill) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   auto form = ShownForm();
   FXButton* button = Place(*form, 10, 10);
   button->Animation = false;
@@ -618,7 +612,6 @@ TEST_F(ButtonTest, UnderlineAndOutlineFrameTheFill) {
 }
 
 TEST_F(ButtonTest, AFontChangeLaysTheTextOutAgain) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system: text is not measured";
   ui::TForm form(nullptr);
   FXButton* button = Place(form, 0, 0);
   button->SetBounds(0, 0, 400, 100);

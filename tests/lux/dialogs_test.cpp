@@ -13,7 +13,6 @@
 #include "lux/panels.h"
 #include "lux/text_box.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
@@ -65,7 +64,6 @@ std::string Words(int characters) {
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
     ThemeManager().SetDarkThemeMode(FXDarkSetting::ForceLight);
     platform::SetHeadlessMonitor({0, 0, 1920, 1080});
     ui::Application().SetMainForm(nullptr);

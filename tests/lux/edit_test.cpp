@@ -9,7 +9,6 @@
 #include "lux/edit.h"
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/forms.h"
 
@@ -394,10 +393,6 @@ TEST_F(EditTest, RightClickOpensAnAssignedMenuAtThePointer) {
 // Everything below measures text with the drawing backend.
 class EditDrawn : public EditTest {
  protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP();
-    EditTest::SetUp();
-  }
   int Width(const std::string& s) {
     ui::TBitmap scratch(1, 1);
     ui::TCanvas canvas(scratch);

@@ -9,7 +9,6 @@
 #include "lux/forms.h"
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/hints.h"
@@ -259,7 +258,6 @@ TEST_F(FormTest, WindowUpdateLockFollowsTheProperty) {
 }
 
 TEST_F(FormTest, TitleBarTakesTheThemeColoursWhenShown) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   FXForm form(nullptr);
   form.SetMicaEffect(false);
   form.SetClientSize(300, 200);

@@ -11,7 +11,6 @@
 #include "lux/edit.h"
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/forms.h"
@@ -79,13 +78,7 @@ class PopupMenu : public testing::Test {
   std::unique_ptr<FXPopupMenu> menu;
 };
 
-class PopupMenuDrawn : public PopupMenu {
- protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
-    PopupMenu::SetUp();
-  }
-};
+class PopupMenuDrawn : public PopupMenu {};
 
 TEST_F(PopupMenu, ItemListAndItemProperties) {
   FXPopupItem* a = Add(*menu, "Open");

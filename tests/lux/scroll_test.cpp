@@ -9,7 +9,6 @@
 #include "lux/scroll_box.h"
 #include "lux/scrollbar.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/forms.h"
 
@@ -341,7 +340,6 @@ TEST_F(ScrollTest, ColoursFollowTheThemeTheParentAndCustomSets) {
 }
 
 TEST_F(ScrollTest, PaintsTheTrackAndSliderOnFlatAreas) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend";
   FXScrollbar* bar = Place();
   bar->SetPosition(0);
   const TColor fore = bar->DrawColors().ForeGround();

@@ -9,7 +9,6 @@
 #include "lux/graphics.h"
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
@@ -24,13 +23,7 @@ class ToolTip : public testing::Test {
   void SetUp() override { ui::Application(); }
 };
 
-class ToolTipDrawing : public ToolTip {
- protected:
-  void SetUp() override {
-    ToolTip::SetUp();
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
-  }
-};
+class ToolTipDrawing : public ToolTip {};
 
 std::uint8_t Luma(ui::TAlphaColor c) { return static_cast<std::uint8_t>((ui::RedOf(c) + ui::GreenOf(c) + ui::BlueOf(c)) / 3); }
 

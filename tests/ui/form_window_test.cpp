@@ -15,11 +15,7 @@ using namespace ui;
 platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
 TAlphaColor ScreenColor(TForm& form, int x, int y) { return Unpremultiply(Screen(form).ScreenPixel(x, y)); }
 
-#define NEEDS_CANVAS() \
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system"
-
 TEST(FormWindow, CustomTitleBarDragsTheWindowAndItsButtonsAct) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetClientSize(400, 200);
   form.SetBorderIcons({.SystemMenu = true, .Minimize = false, .Maximize = false});
@@ -101,7 +97,6 @@ TEST(FormWindow, MovesAndResizesAreReportedOnceWhoeverMadeThem) {
 }
 
 TEST(FormWindow, EmbeddedTranslucentFormDarkensItsParentAndKeepsTheKeys) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetClientSize(200, 100);
   form.SetColor(0xFFFFFFFF);
@@ -185,7 +180,6 @@ struct TOtherHint : THintWindow {
 };
 
 TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetBounds(100, 100, 300, 200);
   auto* withHint = new TPanel(&form);
@@ -227,7 +221,6 @@ TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
 }
 
 TEST(FormWindow, FreeingTheControlTakesItsHintAlong) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   auto* withHint = new TPanel(&form);
   withHint->SetParent(&form);

@@ -123,8 +123,7 @@ class WindowBackend {
   virtual bool CaptureScreen(const ScreenArea& area, ScreenImage& image) { return SystemCaptureScreen(area, image); }
 };
 
-// The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display, and
-// NotSupported where the system's backend is not built yet.
+// The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display.
 std::unique_ptr<WindowBackend> CreateSystemBackend();
 
 // The backend windows are made by: the headless one until another is set.
