@@ -199,7 +199,7 @@ void CImage::PictureChanged() {
   ApplyGifSettings();
 }
 
-// No picture of the toolkit animates yet: the settings wait for one that does.
+// The toolkit's pictures are still images: none takes animation settings.
 void CImage::ApplyGifSettings() {}
 
 void CImage::UpdateCache() {

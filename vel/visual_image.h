@@ -21,8 +21,8 @@ class EInvalidOperation : public std::logic_error {
   using std::logic_error::logic_error;
 };
 
-// Animation settings for pictures that can animate. The toolkit's pictures are still images, so the
-// settings are kept and applied to nothing until an animating kind of picture exists.
+// Animation settings for pictures that can animate. The toolkit's pictures are still images: the
+// settings choose how a picture is scaled (Enable) and are kept for the image control's callers.
 class CImageGif : public TMPersistent {
  public:
   explicit CImageGif(ui::TComponent* AOwner) : TMPersistent(AOwner) {}

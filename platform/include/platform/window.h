@@ -83,7 +83,7 @@ class Window {
   // The bounds of the monitor the window is on (the one holding most of it).
   virtual WindowRect MonitorBounds() const = 0;
 
-  // The calls below came later; their bodies here are the answer of a system that lacks them.
+  // Capabilities a backend may lack: the bodies here are the answer of a system that lacks them.
 
   // See-through pixels: where a presented picture holds exactly `color` (an opaque 0xAARRGGBB word),
   // the screen behind the window shows. Answers whether the window can do it; off again with false.
