@@ -215,9 +215,9 @@ TEST_F(ButtonTest, LayoutPlacesImageAndText) {
     if (c.Image) {
       EXPECT_EQ(button->ImageRect(), c.ImageRect);
     }
-    EXPECT_EQ(button->TextRect(), c.TextRect);
-    EXPECT_GE(button->TextRect().Width(), 0);
-    EXPECT_GE(button->TextRect().Height(), 0);
+    EXPECT_EQ(button->TheTextRect(), c.TextRect);
+    EXPECT_GE(button->TheTextRect().Width(), 0);
+    EXPECT_GE(button->TheTextRect().Height(), 0);
     EXPECT_EQ(button->TextDrawFlags().Bits(), c.Flags.Bits());
     if (c.Kind == FXButtonKind::Dropdown) {
       EXPECT_EQ(button->IndicatorRect(), (TRect{162, 8, 192, 92}));
@@ -339,14 +339,14 @@ TEST_F(ButtonTest, StateDisplayShowsItsOwnTextUntilItsTimerTicks) {
   button->SetStateText("Copied!");
   button->AutoStateToggle = true;
   button->SetStateDuration(1500);
-  EXPECT_EQ(button->TextRect().Width(), 32);
+  EXPECT_EQ(button->TheTextRect().Width(), 32);
   EXPECT_FALSE(button->StateTimer().Enabled());
 
   button->Click();
   EXPECT_TRUE(button->StateEnabled());
   EXPECT_TRUE(button->StateTimer().Enabled());
   EXPECT_EQ(button->StateTimer().Interval(), 1500);
-  EXPECT_EQ(button->TextRect().Width(), 56);  // the state text is measured while shown
+  EXPECT_EQ(button->TheTextRect().Width(), 56);  // the state text is measured while shown
   button->Click();  // a second click keeps it shown
   EXPECT_TRUE(button->StateEnabled());
   EXPECT_TRUE(button->StateTimer().Enabled());
@@ -354,7 +354,7 @@ TEST_F(ButtonTest, StateDisplayShowsItsOwnTextUntilItsTimerTicks) {
   button->StateTimer().OnTimer();
   EXPECT_FALSE(button->StateEnabled());
   EXPECT_FALSE(button->StateTimer().Enabled());
-  EXPECT_EQ(button->TextRect().Width(), 32);
+  EXPECT_EQ(button->TheTextRect().Width(), 32);
 
   // Without a duration every click flips it and nothing turns it back.
   button->SetStateDuration(0);
@@ -617,11 +617,11 @@ TEST_F(ButtonTest, AFontChangeLaysTheTextOutAgain) {
   button->SetBounds(0, 0, 400, 100);
   button->Image().SetEnabled(true);
   button->UpdateTheme(false);
-  const int before = button->TextRect().Width();
+  const int before = button->TheTextRect().Width();
   ui::TFont larger = button->Font();
   larger.SetHeight(larger.Height() * 2);
   button->SetFont(larger);
-  EXPECT_GT(button->TextRect().Width(), before);
+  EXPECT_GT(button->TheTextRect().Width(), before);
 }
 
 }  // namespace
