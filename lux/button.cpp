@@ -5,11 +5,11 @@
 #include <cmath>
 
 #include "lux/animations.h"
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/canvas.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 namespace lux {
 

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "lux/forms.h"
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/canvas.h"
 #include "ui/forms.h"

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "lux/forms.h"
-#include "lux/gdi.h"
 #include "lux/popup_menu.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/forms.h"
 

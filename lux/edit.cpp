@@ -5,9 +5,9 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
 #include "lux/popup_menu.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"

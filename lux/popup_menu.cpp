@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/application.h"
 #include "ui/canvas.h"

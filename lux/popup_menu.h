@@ -11,7 +11,7 @@
 #include "lux/blur_material.h"
 #include "lux/classes.h"
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 #include "ui/forms.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "platform/process.h"
 #include "ui/application.h"

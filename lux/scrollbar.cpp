@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "platform/canvas.h"
 

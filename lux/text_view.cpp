@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"

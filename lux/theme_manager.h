@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 
 namespace ui {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "png_writer.h"
 #include "ui/application.h"
 

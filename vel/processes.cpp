@@ -1,5 +1,5 @@
 // Processes and programs over the seam.
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 #include "platform/process.h"
 #include "platform/shortcut.h"
