@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "lux/forms.h"
-#include "lux/popup_menu.h"
 #include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/forms.h"

@@ -13,7 +13,16 @@
 
 namespace lux {
 
-class FXPopupMenu;
+// What a right-button release on a control opens at the pointer: the popup menu fills it in, so the
+// base classes never depend on the menu they open.
+class FXContextMenu {
+ public:
+  // Opens at a point in screen pixels.
+  virtual void PopupAtPoint(TPoint Point) = 0;
+
+ protected:
+  ~FXContextMenu() = default;
+};
 
 // A point in the control's client coordinates on the screen: its form's position plus its place on the form.
 TPoint ClientToScreen(const ui::TControl& Control, TPoint P);
@@ -58,8 +67,8 @@ class FXWindowsControl : public FXCustomControl {
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
   // The menu a right-button release opens; not owned.
-  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
+  FXContextMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXContextMenu* Value) { FPopupMenu = Value; }
 
   TColor GetParentBackgroundColor(TColor Default) const;
   void Invalidate() override;
@@ -124,7 +133,7 @@ class FXWindowsControl : public FXCustomControl {
   std::unique_ptr<ui::TFont> FTextFont;
   FXFocusFlags FFocusFlags;
   TColor FColor = 0x00FFFFFF;
-  FXPopupMenu* FPopupMenu = nullptr;
+  FXContextMenu* FPopupMenu = nullptr;
 };
 
 // A windowless control painted on its parent's surface from its own buffer.
@@ -141,8 +150,8 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
   // The menu a right-button release opens; not owned.
-  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
+  FXContextMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXContextMenu* Value) { FPopupMenu = Value; }
 
   void Invalidate() override;
   void MouseEnter() override;
@@ -164,7 +173,7 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   ui::TBitmap FBuffer;
   FXControlState FInteraction = FXControlState::None;
   FXControlState FPreviousInteraction = FXControlState::None;
-  FXPopupMenu* FPopupMenu = nullptr;
+  FXContextMenu* FPopupMenu = nullptr;
 };
 
 }  // namespace lux
