@@ -11,6 +11,7 @@
 #include "lux/forms.h"
 #include "platform/headless_window.h"
 #include "platform/text.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "vel/message.h"
 
@@ -115,7 +116,7 @@ TEST_F(MessagesTest, OverTheInstallerWindowAQuestionDarkensItAndACloseAnswersNo)
     ASSERT_NE(dialog, nullptr);
     smoky = wizard.SmokeEffect();
     bounds = dialog->BoundsRect();
-    dynamic_cast<platform::HeadlessWindow&>(dialog->Window()).RequestClose();
+    testsupport::Screen(*dialog).RequestClose();
   });
   EXPECT_EQ(MessageDialog("Installed version is newer", "Go on?", TDialogButtons::YesNo), vel::mrNo);
   EXPECT_TRUE(smoky);

@@ -14,6 +14,7 @@
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 
@@ -24,7 +25,7 @@ using namespace std::chrono_literals;
 using B = platform::MouseButton;
 using S = FXControlState;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 bool Loop(const std::function<bool()>& done) { return ui::Application().RunUntil(done, 10s); }
 

@@ -10,6 +10,7 @@
 #include "lux/radio_button.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/canvas.h"
 #include "ui/forms.h"
 
@@ -19,7 +20,7 @@ using namespace lux;
 using B = platform::MouseButton;
 using S = FXCheckBoxState;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class SelectionTest : public testing::Test {
  protected:

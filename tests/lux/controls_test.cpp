@@ -9,6 +9,7 @@
 #include "lux/classes.h"
 #include "lux/controls.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -16,7 +17,7 @@ namespace {
 using namespace lux;
 using ui::TForm;
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 // A control painting a solid square of its colour, logging what the base asks of it.
 struct TProbe : FXWindowsControl, FXControl {

@@ -14,6 +14,7 @@
 #include "lux/text_box.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -24,7 +25,7 @@ using namespace lux;
 using namespace std::chrono_literals;
 using B = TMsgDlgBtn;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 // The middle of a control in its form's coordinates.
 ui::TPoint Middle(ui::TControl& control) {

@@ -10,6 +10,7 @@
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -19,7 +20,7 @@ namespace keys = platform::keys;
 using B = platform::MouseButton;
 constexpr unsigned kShift = platform::ShiftKey, kCtrl = platform::CtrlKey;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class EditTest : public testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/hints.h"
 #include "vel/registry.h"
@@ -19,7 +20,7 @@ namespace {
 using namespace lux;
 using namespace std::chrono_literals;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class FormTest : public testing::Test {
  protected:

@@ -12,6 +12,7 @@
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 
@@ -24,7 +25,7 @@ using B = platform::MouseButton;
 
 constexpr std::uint32_t Desk = 0xFF3060A0;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class PopupMenu : public testing::Test {
  protected:

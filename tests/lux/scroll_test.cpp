@@ -10,6 +10,7 @@
 #include "lux/scrollbar.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 using namespace lux;
 using B = platform::MouseButton;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class ScrollTest : public testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
 #include "platform/window.h"
+#include "screen.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
 
@@ -19,7 +20,7 @@ using namespace lux;
 using B = platform::MouseButton;
 namespace keys = platform::keys;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 std::vector<FXTextLine> Numbered(int count) {
   std::vector<FXTextLine> lines;

@@ -10,6 +10,7 @@
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -122,7 +123,7 @@ TEST_F(ToolTipDrawing, WindowHasNoFrameAndCastsAShadowOnlyWhenAskedTo) {
     FXLightTooltip tip(nullptr);
     tip.ShowShadow = shadow;
     tip.ActivateHint(tip.CalcHintRect(300, "Hint"), "Hint");
-    auto& window = dynamic_cast<platform::HeadlessWindow&>(tip.Window());
+    auto& window = testsupport::Screen(tip);
     EXPECT_FALSE(tip.Params().Border);
     EXPECT_EQ(window.Shadow(), shadow);
     EXPECT_TRUE(window.Visible());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/hints.h"
@@ -12,7 +13,7 @@ namespace {
 
 using namespace ui;
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 TAlphaColor ScreenColor(TForm& form, int x, int y) { return Unpremultiply(Screen(form).ScreenPixel(x, y)); }
 
 TEST(FormWindow, CustomTitleBarDragsTheWindowAndItsButtonsAct) {

@@ -4,6 +4,7 @@
 #include "toggle_control.h"
 
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/timer.h"
@@ -12,7 +13,7 @@ namespace {
 
 using namespace ui;
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 ui::TAlphaColor ScreenColor(platform::HeadlessWindow& screen, int x, int y) {
   return ui::Unpremultiply(screen.ScreenPixel(x, y));
