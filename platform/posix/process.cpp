@@ -164,8 +164,8 @@ std::vector<TProcess> ListProcesses() {
     fields >> state;
     for (long& v : values) fields >> v;
     entry.ParentPID = static_cast<std::int32_t>(values[0]);  // field 4
-    entry.Priority = static_cast<std::int32_t>(values[14]);   // field 18
-    entry.Threads = static_cast<std::int32_t>(values[16]);    // field 20
+    entry.Priority = static_cast<std::int32_t>(values[14]);  // field 18
+    entry.Threads = static_cast<std::int32_t>(values[16]);   // field 20
 
     std::vector<std::string> cmdline = SplitZeros(ReadFile(base + "/cmdline"));
     entry.FileName = ReadLink(base + "/exe");
