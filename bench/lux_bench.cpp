@@ -17,13 +17,12 @@
 #include "lux/animations.h"
 #include "lux/button.h"
 #include "lux/controls.h"
-#include "lux/gdi.h"
+#include "lux/forms.h"
 #include "lux/graphics.h"
 #include "lux/progress.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/environment.h"
-#include "lux/forms.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 
@@ -155,15 +154,8 @@ struct TScene {
   TCard& MiddleCard() { return *Cards[Cards.size() / 2]; }
 };
 
-bool CanPaint(benchmark::State& state) {
-  if (platform::CanvasSupported()) return true;
-  state.SkipWithError("no drawing backend on this system");
-  return false;
-}
-
 // What a window exposure costs: the form composes every control's buffer and presents the result.
 void BM_FormRepaint(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   TScene scene;
   for (auto _ : state) scene.Form->Repaint();
 }
@@ -171,7 +163,6 @@ BENCHMARK(BM_FormRepaint)->Unit(benchmark::kMicrosecond);
 
 // What a theme change costs: every control redraws its buffer, then the form paints once.
 void BM_FormRepaintEveryBuffer(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   TScene scene;
   for (auto _ : state) {
     for (TCard* card : scene.Cards) card->Invalidate();
@@ -183,7 +174,6 @@ BENCHMARK(BM_FormRepaintEveryBuffer)->Unit(benchmark::kMicrosecond);
 
 // A hover or a click: one control redraws its buffer and the form paints and presents.
 void BM_ControlInvalidateUpdate(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   TScene scene;
   TCard& card = scene.MiddleCard();
   for (auto _ : state) {
@@ -211,7 +201,6 @@ std::vector<std::int32_t> FrameValues(const TIntAni& Ani) {
 // OnSync runs directly. The bar plays forwards then backwards, so no frame repeats the previous value
 // except where the easing itself rounds two steps to one, as in a real run.
 void BM_AnimationFrame(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   TScene scene;
   TCard& card = scene.MiddleCard();
   TIntAni ani(false, TAniKind::akOut, TAniFunctionKind::afkCubic, 0, card.Width() - 20, nullptr, nullptr);
@@ -257,7 +246,6 @@ struct TSolo {
 // does not run until the timing is over, so the button stays mid-blend and each repaint takes the
 // blending path a real frame takes.
 void BM_ButtonHoverFrame(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   TSolo<FXButton> solo(Rect(297, 213, 437, 248));
   FXButton& button = *solo.Control;
   button.SetText("Hover me");
@@ -281,7 +269,6 @@ BENCHMARK(BM_ButtonHoverFrame)->Unit(benchmark::kMicrosecond);
 // off so that no worker starts. The values are a 0 to 100 glide's, played forwards then backwards, so
 // every frame differs from the one before.
 void BM_ProgressGlideFrame(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   std::unique_ptr<ui::TForm> form = CreateForm();
   form->SetColor(MakeARGB(ThemeManager().SystemColor->BackGround(), 255));
   auto* bar = new FXProgress(form.get());
@@ -320,7 +307,6 @@ double ProcessCpuSeconds() {
 // frame, the share of one core the running bar takes, and how often the bar repaints its buffer per
 // frame.
 void BM_IntermediateProgressCpu(benchmark::State& state) {
-  if (!CanPaint(state)) return;
   const auto frames = static_cast<int>(state.range(0));
   TSolo<FXProgress> solo(Rect(200, 220, 534, 240));
   FXProgress& bar = *solo.Control;

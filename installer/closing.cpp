@@ -12,7 +12,7 @@
 #include "platform/process.h"
 #include "platform/self_delete.h"
 #include "vel/files.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 namespace installer {
 namespace {

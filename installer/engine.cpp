@@ -21,7 +21,7 @@
 #include "platform/resources.h"
 #include "platform/shortcut.h"
 #include "vel/files.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 namespace installer {
 namespace {

@@ -21,7 +21,6 @@
 #include "lux/text_box.h"
 #include "lux/text_view.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/resources.h"
 #include "ui/application.h"
 #include "ui/canvas.h"
@@ -119,10 +118,8 @@ FXButton* Button(ui::TComponent& Owner, ui::TWinControl* Parent, const std::stri
   return button;
 }
 
-// The largest size up to Pixels (not below Smallest) at which Text is no wider than Width; Pixels
-// where nothing can measure text.
+// The largest size up to Pixels (not below Smallest) at which Text is no wider than Width.
 double FittingSize(const ui::TFont& Font, const std::string& Text, int Width, double Pixels, double Smallest) {
-  if (!platform::CanvasSupported()) return Pixels;
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
   canvas.Font = Sized(Font, Pixels);

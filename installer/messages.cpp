@@ -6,7 +6,6 @@
 
 #include "installer/log.h"
 #include "lux/dialogs.h"
-#include "platform/canvas.h"
 #include "platform/message_box.h"
 #include "platform/window.h"
 #include "ui/application.h"
@@ -50,8 +49,6 @@ bool FrameworkWindowsAvailable() {
   std::optional<bool>& available = Windows().available;
   if (available) return *available;
   available = false;
-  // A build that cannot draw yet has nothing to show a framework window with.
-  if (!platform::CanvasSupported()) return false;
   try {
     platform::SetWindowBackend(platform::CreateSystemBackend());
     available = true;

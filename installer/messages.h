@@ -18,7 +18,7 @@ int MessageDialog(const std::string& Title, const std::string& Text, TDialogButt
 void ConsoleLine(const std::string& Text);
 
 // From start-up on, messages are the framework's dialogs wherever a window can be shown, and the
-// system's message routine elsewhere (no display, or a build that cannot draw windows yet).
+// system's message routine elsewhere (no display).
 void UseFrameworkMessages();
 // Whether a framework window can be shown: the first call starts the system's window backend, once.
 bool FrameworkWindowsAvailable();

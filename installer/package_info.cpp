@@ -11,8 +11,8 @@
 #include "lux/panels.h"
 #include "lux/text_box.h"
 #include "platform/window.h"
+#include "vel/processes.h"
 #include "vel/types.h"
-#include "vel/windows.h"
 
 namespace installer {
 

@@ -6,7 +6,7 @@
 #include "installer/state.h"
 #include "platform/files.h"
 #include "vel/files.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 namespace installer {
 

@@ -10,8 +10,8 @@
 
 #include "lux/types.h"
 #include "platform/registry.h"
+#include "vel/processes.h"
 #include "vel/version_update.h"
-#include "vel/windows.h"
 
 namespace installer {
 

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <exception>
 
-#include "lux/anim_colection.h"
+#include "lux/anim_collection.h"
 #include "lux/types.h"
 #include "ui/application.h"
 

@@ -137,9 +137,7 @@ FXBlurMaterial::FXBlurMaterial(ui::TComponent* AOwner)
       FDrawColors(std::make_unique<FXColorSet>(this)) {
   Tick->SetEnabled(false);
   Tick->SetInterval(RefreshInterval);
-  Tick->OnTimer = [this] {
-    if (!ThemeManager().Designing()) SyncroniseImage();
-  };
+  Tick->OnTimer = [this] { SyncroniseImage(); };
   FCustomColors->SetDarkBackGround(0);
   FCustomColors->SetLightBackGround(16777215);
   FCustomColors->SetAccent(ThemeManager().AccentColor());
@@ -158,7 +156,7 @@ void FXBlurMaterial::Changed() {
 
 void FXBlurMaterial::SetRefreshMode(FXGlassRefreshMode Value) {
   FRefreshMode = Value;
-  if (!ThemeManager().Designing()) Tick->SetEnabled(Value == FXGlassRefreshMode::Timer);
+  Tick->SetEnabled(Value == FXGlassRefreshMode::Timer);
 }
 
 void FXBlurMaterial::SetVersion(FXBlurVersion Value) {
@@ -250,7 +248,7 @@ void FXBlurMaterial::RebuildImage() {
 
 void FXBlurMaterial::PaintBuffer() {
   const bool available = BlurImageAvailable(FVersion);
-  if (!available && !ThemeManager().Designing()) Tick->SetEnabled(FRefreshMode == FXGlassRefreshMode::Timer);
+  if (!available) Tick->SetEnabled(FRefreshMode == FXGlassRefreshMode::Timer);
   FDrawing = true;
   ui::TBitmap& buffer = Buffer();
   const TColor tint = FDrawColors->BackGround();

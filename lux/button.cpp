@@ -5,12 +5,11 @@
 #include <cmath>
 
 #include "lux/animations.h"
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "ui/canvas.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 namespace lux {
 
@@ -20,19 +19,8 @@ constexpr const char* kChevronDown = "\xEE\x9C\x8D";  // U+E70D of the icon font
 
 TRect Shrunk(const TRect& R, std::int32_t By) { return TRect{R.Left + By, R.Top + By, R.Right - By, R.Bottom - By}; }
 
-std::int32_t CharacterCount(const std::string& Text) {
-  return static_cast<std::int32_t>(std::count_if(Text.begin(), Text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 // Measures on a scratch canvas: the control's own canvas exists only while the form paints it.
 ui::TSize MeasureText(const ui::TFont& Font, const std::string& Text) {
-  if (!platform::CanvasSupported()) {
-    // Without a drawing backend a rough estimate keeps the layout usable; nothing is drawn anyway.
-    const double em = std::abs(Font.Height());
-    return {RoundEven(CharacterCount(Text) * em / 2), RoundEven(em * 4 / 3)};
-  }
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
   canvas.Font = Font;
@@ -290,7 +278,7 @@ void FXButton::UpdateColors() {
         c.SetForeGroundPress(ColorBlend(F, c.BackgroundNone(), 100));
         break;
     }
-    if (AutomaticCursorPointer && !IsReading()) SetCursor(cursor);
+    if (AutomaticCursorPointer) SetCursor(cursor);
   }
 
   if (!Enabled()) {
@@ -412,10 +400,6 @@ void FXButton::UpdateRects() {
 void FXButton::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (!platform::CanvasSupported()) {
-    FXWindowsControl::PaintBuffer();
-    return;
-  }
 
   const FXControlState state = InteractionState();
   TColor fill = FButtonColors->GetColor(false, state), text = FButtonColors->GetColor(true, state);

@@ -8,8 +8,8 @@
 
 #include "lux/classes.h"
 #include "lux/colors.h"
+#include "lux/control_interface.h"
 #include "lux/controls.h"
-#include "lux/linker.h"
 #include "lux/popup_menu.h"
 #include "lux/types.h"
 #include "ui/forms.h"
@@ -94,7 +94,7 @@ class FXButton : public FXWindowsControl, public FXControl {
   TRect CaptionRect() const { return FCaptionRect; }
   TRect IndicatorRect() const { return FIndicatorRect; }
   TRect ImageRect() const { return FImageRect; }
-  TRect TextRect() const { return FTheTextRect; }
+  TRect TheTextRect() const { return FTheTextRect; }
   FXTextFlags TextDrawFlags() const { return FTextDrawFlags; }
   const FXCompleteColorSet& DrawColors() const { return *FDrawColors; }
   const FXColorStateSet& ButtonColors() const { return *FButtonColors; }

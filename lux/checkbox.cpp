@@ -4,10 +4,9 @@
 #include <utility>
 
 #include "lux/forms.h"
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "ui/canvas.h"
 #include "ui/forms.h"
 
@@ -22,10 +21,8 @@ constexpr const char* DashGlyph = "\uE73C";
 
 constexpr TColor DisabledGlyph = 0x808080;
 
-// Layout must work before the control has a buffer of its own size, and on systems that cannot draw
-// at all (where nothing is painted either, so a zero size is harmless).
+// Layout must work before the control has a buffer of its own size.
 ui::TSize Measure(const ui::TFont& Font, const std::string& Text) {
-  if (!platform::CanvasSupported()) return {};
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
   canvas.Font = Font;
@@ -175,25 +172,23 @@ void FXSelectionControl::UpdateRects() {
 void FXSelectionControl::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    FXTextFlags flags{FXTextFlag::VerticalCenter};
-    switch (FTextLayout) {
-      case FXLayout::Beginning: flags.Include(FXTextFlag::Left); break;
-      case FXLayout::Center: flags.Include(FXTextFlag::Center); break;
-      case FXLayout::Ending: flags.Include(FXTextFlag::Right); break;
-    }
-    if (FWordWrap) flags.Include(FXTextFlag::WordWrap);
-    canvas.Font = Font();
-    canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
-    DrawTextRect(canvas, TextRect, FText, flags, 0);
-
-    canvas.Font = *FIconFont;
-    canvas.Font.SetColor(MakeARGB(GlyphColor(), 255));
-    // A glyph image is drawn in the canvas font's colour, so it follows the accent like the box.
-    if (FImage->Enabled()) FImage->DrawIcon(canvas, ImageRect);
-    PaintGlyphs(canvas);
+  ui::TCanvas canvas(Buffer());
+  FXTextFlags flags{FXTextFlag::VerticalCenter};
+  switch (FTextLayout) {
+    case FXLayout::Beginning: flags.Include(FXTextFlag::Left); break;
+    case FXLayout::Center: flags.Include(FXTextFlag::Center); break;
+    case FXLayout::Ending: flags.Include(FXTextFlag::Right); break;
   }
+  if (FWordWrap) flags.Include(FXTextFlag::WordWrap);
+  canvas.Font = Font();
+  canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
+  DrawTextRect(canvas, TextRect, FText, flags, 0);
+
+  canvas.Font = *FIconFont;
+  canvas.Font.SetColor(MakeARGB(GlyphColor(), 255));
+  // A glyph image is drawn in the canvas font's colour, so it follows the accent like the box.
+  if (FImage->Enabled()) FImage->DrawIcon(canvas, ImageRect);
+  PaintGlyphs(canvas);
   FXWindowsControl::PaintBuffer();
 }
 
@@ -283,8 +278,7 @@ void FXCheckBox::SetAllowGrayed(bool Value) {
 
 void FXCheckBox::SetState(FXCheckBoxState Value) {
   if (Value == FState) return;
-  if (AnimationEnabled && Value == FXCheckBoxState::Checked && FState == FXCheckBoxState::Unchecked &&
-      !ThemeManager().Designing() && !IsReading()) {
+  if (AnimationEnabled && Value == FXCheckBoxState::Checked && FState == FXCheckBoxState::Unchecked) {
     FAnimationStatus = 0;
     FAnimateTimer->SetEnabled(true);
   } else {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "lux/control_interface.h"
 #include "lux/graphics.h"
-#include "lux/linker.h"
 #include "lux/theme_manager.h"
 
 namespace lux {

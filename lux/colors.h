@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 
 namespace ui {

@@ -4,8 +4,7 @@
 #include <algorithm>
 
 #include "lux/forms.h"
-#include "lux/gdi.h"
-#include "lux/popup_menu.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/forms.h"
 
@@ -71,7 +70,7 @@ FXWindowsControl::~FXWindowsControl() = default;
 void FXWindowsControl::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
-  if (!IsDesigning()) Invalidate();
+  Invalidate();
 }
 
 void FXWindowsControl::SetOpacity(std::uint8_t Value) {
@@ -168,12 +167,12 @@ void FXWindowsControl::Paint() {
       canvas->Draw(0, 0, composed);
     }
   }
-  if (FAutoFocusLine && Focused() && FHasEnteredTab && !IsDesigning()) {
+  if (FAutoFocusLine && Focused() && FHasEnteredTab) {
     UpdateFocusRect();
     const FXPen pen{MakeARGB(ThemeManager().SystemColor->ForeGround(), 255), 2.0};
     GDIRoundRect(*canvas, FXRoundRect(FFocusRect, 8, 8), nullptr, &pen);
   }
-  if (!IsReading()) InvalidateControlsAbove();
+  InvalidateControlsAbove();
   if (OnPaint) OnPaint(dynamic_cast<FXControl*>(this));
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "lux/classes.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 #include "ui/bitmap.h"
 #include "ui/controls.h"
@@ -13,7 +13,16 @@
 
 namespace lux {
 
-class FXPopupMenu;
+// What a right-button release on a control opens at the pointer: the popup menu fills it in, so the
+// base classes never depend on the menu they open.
+class FXContextMenu {
+ public:
+  // Opens at a point in screen pixels.
+  virtual void PopupAtPoint(TPoint Point) = 0;
+
+ protected:
+  ~FXContextMenu() = default;
+};
 
 // A point in the control's client coordinates on the screen: its form's position plus its place on the form.
 TPoint ClientToScreen(const ui::TControl& Control, TPoint P);
@@ -58,8 +67,8 @@ class FXWindowsControl : public FXCustomControl {
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
   // The menu a right-button release opens; not owned.
-  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
+  FXContextMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXContextMenu* Value) { FPopupMenu = Value; }
 
   TColor GetParentBackgroundColor(TColor Default) const;
   void Invalidate() override;
@@ -93,9 +102,6 @@ class FXWindowsControl : public FXCustomControl {
   void PaintBackground();
   void SetState(FXControlState AState) { SetInteractionState(AState, false, true); }
   void SetInteractionState(FXControlState AState, bool Forced, bool UpdatePrevious);
-  // The toolkit has no form files and no designer; the tests are kept so derived code reads as intended.
-  bool IsReading() const { return false; }
-  bool IsDesigning() const { return false; }
   bool IsDestroying() const { return Destroying(); }
   bool Destroyed() const { return IsDestroying() || !Parent(); }
   bool Creating() const { return !FCreated; }
@@ -127,7 +133,7 @@ class FXWindowsControl : public FXCustomControl {
   std::unique_ptr<ui::TFont> FTextFont;
   FXFocusFlags FFocusFlags;
   TColor FColor = 0x00FFFFFF;
-  FXPopupMenu* FPopupMenu = nullptr;
+  FXContextMenu* FPopupMenu = nullptr;
 };
 
 // A windowless control painted on its parent's surface from its own buffer.
@@ -144,8 +150,8 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   FXControlOnPaint OnPaint;
   FXControlOnPaint OnPaintBuffer;
   // The menu a right-button release opens; not owned.
-  FXPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(FXPopupMenu* Value) { FPopupMenu = Value; }
+  FXContextMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(FXContextMenu* Value) { FPopupMenu = Value; }
 
   void Invalidate() override;
   void MouseEnter() override;
@@ -167,7 +173,7 @@ class FXBufferGraphicControl : public ui::TGraphicControl {
   ui::TBitmap FBuffer;
   FXControlState FInteraction = FXControlState::None;
   FXControlState FPreviousInteraction = FXControlState::None;
-  FXPopupMenu* FPopupMenu = nullptr;
+  FXContextMenu* FPopupMenu = nullptr;
 };
 
 }  // namespace lux

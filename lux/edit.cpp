@@ -5,11 +5,10 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
 #include "lux/popup_menu.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -183,7 +182,7 @@ void FXCustomEdit::SetText(const std::string& Value) {
   FHistory.clear();
   ApplyCharCase();
   ClampCaret();
-  if (!IsReading() && OnChangeValue) OnChangeValue(this);
+  if (OnChangeValue) OnChangeValue(this);
   UpdateRects();
   Invalidate();
 }
@@ -231,7 +230,7 @@ std::int64_t FXCustomEdit::Value() const {
 }
 
 void FXCustomEdit::SetValue(std::int64_t Value) {
-  if (!IsReading()) SetText(std::to_string(Value));
+  SetText(std::to_string(Value));
 }
 
 void FXCustomEdit::SetLayout(FXLayout Value) {
@@ -614,7 +613,7 @@ void FXCustomEdit::InteractionStateChanged(FXControlState) { Invalidate(); }
 
 // ---- layout ----
 
-bool FXCustomEdit::Measurable() const { return Parent() != nullptr && platform::CanvasSupported(); }
+bool FXCustomEdit::Measurable() const { return Parent() != nullptr; }
 
 int FXCustomEdit::TextWidth(const std::string& S) {
   if (!Measurable() || S.empty()) return 0;
@@ -727,64 +726,62 @@ void FXCustomEdit::UpdateTheme(bool) {
 void FXCustomEdit::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    const TColor fill = Focused() ? FEditColors->Press() : FEditColors->GetColor(InteractionState());
-    const FXBrush brush{MakeARGB(fill, 255)};
-    GDIRoundRect(canvas, FXRoundRect(DrawRect, FRoundness), &brush, nullptr);
+  ui::TCanvas canvas(Buffer());
+  const TColor fill = Focused() ? FEditColors->Press() : FEditColors->GetColor(InteractionState());
+  const FXBrush brush{MakeARGB(fill, 255)};
+  GDIRoundRect(canvas, FXRoundRect(DrawRect, FRoundness), &brush, nullptr);
 
-    const bool outline = FDetail == FXDetailType::Outline;
-    const FXPen pen{MakeARGB(ChangeColorLight(outline ? FLineColor : FDrawColors->BackGround(), 15), 255),
-                    outline ? static_cast<double>(FLineSize) : 1.0};
-    const int pw = static_cast<int>(pen.Width);
-    TRect edge = DrawRect;
-    edge.Left += pw;
-    edge.Top += pw;
-    edge.Right -= pw;
-    edge.Bottom -= pw;
-    GDIRoundRect(canvas, FXRoundRect(edge, std::max(1, FRoundness - pw)), nullptr, &pen);
+  const bool outline = FDetail == FXDetailType::Outline;
+  const FXPen pen{MakeARGB(ChangeColorLight(outline ? FLineColor : FDrawColors->BackGround(), 15), 255),
+                  outline ? static_cast<double>(FLineSize) : 1.0};
+  const int pw = static_cast<int>(pen.Width);
+  TRect edge = DrawRect;
+  edge.Left += pw;
+  edge.Top += pw;
+  edge.Right -= pw;
+  edge.Bottom -= pw;
+  GDIRoundRect(canvas, FXRoundRect(edge, std::max(1, FRoundness - pw)), nullptr, &pen);
 
-    if (FDetail == FXDetailType::Underline) {
-      const FXBrush line{MakeARGB(FLineColor, 255)};
-      GDIRoundRect(canvas, FXRoundRect(FLineRect, FLineSize), &line, nullptr);
-    }
+  if (FDetail == FXDetailType::Underline) {
+    const FXBrush line{MakeARGB(FLineColor, 255)};
+    GDIRoundRect(canvas, FXRoundRect(FLineRect, FLineSize), &line, nullptr);
+  }
 
-    std::string s = GetDisplayText();
-    canvas.Font = Font();
-    if (s.empty() && !FTextHint.empty()) {
-      s = FTextHint;
-      canvas.Font.SetColor(MakeARGB(ColorBlend(FDrawColors->ForeGround(), fill, 100), 255));
-    }
-    const int th = canvas.TextHeight(s.empty() ? std::string(" ") : s);
-    int y = 0;
-    if (FLayout == FXLayout::Center) y = (TxtRect.Height() - th) / 2;
-    else if (FLayout == FXLayout::Ending) y = TxtRect.Height() - th;
-    y += TxtRect.Top;
-    const int x = TxtRect.Left - FCutPosition;
+  std::string s = GetDisplayText();
+  canvas.Font = Font();
+  if (s.empty() && !FTextHint.empty()) {
+    s = FTextHint;
+    canvas.Font.SetColor(MakeARGB(ColorBlend(FDrawColors->ForeGround(), fill, 100), 255));
+  }
+  const int th = canvas.TextHeight(s.empty() ? std::string(" ") : s);
+  int y = 0;
+  if (FLayout == FXLayout::Center) y = (TxtRect.Height() - th) / 2;
+  else if (FLayout == FXLayout::Ending) y = TxtRect.Height() - th;
+  y += TxtRect.Top;
+  const int x = TxtRect.Left - FCutPosition;
 
-    if (HasSelection()) {
-      const int top = TxtRect.Top + (TxtRect.Height() - th) / 2;
-      const int left = TxtRect.Left + FDrawPosition;
-      const FXBrush band{MakeARGB(FDrawColors->Accent(), 255)};
-      GDIRectangle(canvas, TRect{left, top, left + TextWidth(Selection()), top + th}, &band, nullptr);
-    }
+  if (HasSelection()) {
+    const int top = TxtRect.Top + (TxtRect.Height() - th) / 2;
+    const int left = TxtRect.Left + FDrawPosition;
+    const FXBrush band{MakeARGB(FDrawColors->Accent(), 255)};
+    GDIRectangle(canvas, TRect{left, top, left + TextWidth(Selection()), top + th}, &band, nullptr);
+  }
+  {
+    ui::TCanvasState saved(canvas);
+    canvas.ClipRect(TxtRect);
+    canvas.TextOut(x, y, s);
+  }
+  if (Focused()) {
+    const int left = TxtRect.Left + FDrawPosition - FIndicatorWidth / 2;
+    const int top = (Height() - th) / 2;
+    const TRect caret{left, top, left + FIndicatorWidth, top + th};
+    ui::TBitmap white(FIndicatorWidth, std::max(th, 1));
     {
-      ui::TCanvasState saved(canvas);
-      canvas.ClipRect(TxtRect);
-      canvas.TextOut(x, y, s);
+      ui::TCanvas wc(white);
+      wc.BrushColor = 0xFFFFFFFF;
+      wc.FillRect(TRect{0, 0, FIndicatorWidth, std::max(th, 1)});
     }
-    if (Focused()) {
-      const int left = TxtRect.Left + FDrawPosition - FIndicatorWidth / 2;
-      const int top = (Height() - th) / 2;
-      const TRect caret{left, top, left + FIndicatorWidth, top + th};
-      ui::TBitmap white(FIndicatorWidth, std::max(th, 1));
-      {
-        ui::TCanvas wc(white);
-        wc.BrushColor = 0xFFFFFFFF;
-        wc.FillRect(TRect{0, 0, FIndicatorWidth, std::max(th, 1)});
-      }
-      DrawInvert(white, canvas, caret);
-    }
+    DrawInvert(white, canvas, caret);
   }
   FXWindowsControl::PaintBuffer();
 }

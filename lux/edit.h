@@ -8,8 +8,8 @@
 
 #include "lux/classes.h"
 #include "lux/colors.h"
+#include "lux/control_interface.h"
 #include "lux/controls.h"
-#include "lux/linker.h"
 #include "lux/types.h"
 
 namespace lux {
@@ -96,7 +96,7 @@ class FXCustomEdit : public FXWindowsControl, public FXControl {
   void CopyToClipBoard();
   void CutToClipBoard();
   void PasteFromClipBoard();
-  // The toolkit reports no double clicks yet; whoever detects one calls this.
+  // The toolkit reports no double clicks; whoever detects one calls this.
   void DblClick();
 
   TRect TextRect() const { return TxtRect; }

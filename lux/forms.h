@@ -8,7 +8,7 @@
 
 #include "lux/animations.h"
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 #include "ui/forms.h"
 

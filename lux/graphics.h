@@ -56,7 +56,7 @@ void ResetTimer(ui::TTimer& Timer);
 
 std::vector<std::string> SplitBySeparators(const std::string& Text, const std::vector<std::string>& Separators);
 
-// Measures a text's width in pixels; lets the wrapping rules run without a drawing backend.
+// Measures a text's width in pixels; lets the wrapping rules run on any measure, a canvas's or a fixed one.
 using FXTextWidth = std::function<std::int32_t(const std::string&)>;
 std::vector<std::string> WrapTextLines(const FXTextWidth& TextWidth, const std::string& Text, const TRect& Rect);
 std::vector<std::string> WrapTextLines(ui::TCanvas& Canvas, const std::string& Text, const TRect& Rect);

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 
 namespace lux {
 
@@ -83,12 +82,10 @@ void FXIconView::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
   if (!Transparent()) Buffer().Fill(MakeARGB(FDrawColors->BackGround(), 255));
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    // A glyph takes the icon font and a size fitted to the square; only its colour comes from here.
-    canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
-    FImage->DrawIcon(canvas, FIconRect);
-  }
+  ui::TCanvas canvas(Buffer());
+  // A glyph takes the icon font and a size fitted to the square; only its colour comes from here.
+  canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
+  FImage->DrawIcon(canvas, FIconRect);
   FXWindowsControl::PaintBuffer();
 }
 

@@ -1,7 +1,7 @@
 // FXPanel: colours from the theme or its own set, the accent line, and the theme passed to its children.
 #include "lux/panels.h"
 
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 
 namespace lux {

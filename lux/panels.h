@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 #include "ui/controls.h"
 #include "ui/font.h"

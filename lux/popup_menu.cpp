@@ -4,10 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "ui/application.h"
 #include "ui/canvas.h"
 #include "ui/screen.h"
@@ -31,8 +30,8 @@ class TPopupWindow : public ui::TForm {
 
 ui::TAlphaColor Opaque(TColor Color) { return MakeARGB(Color, 255); }
 
-// The width of a text in a font; without a drawing backend an estimate, so layout and hit testing
-// still work there.
+// The width of a text in a font; before the menu has a buffer to draw on, an estimate, so layout and
+// hit testing still work.
 int MeasureText(ui::TCanvas* Canvas, const ui::TFont& Font, const std::string& Text) {
   if (Text.empty()) return 0;
   if (!Canvas) return static_cast<int>(std::lround(Text.size() * std::abs(Font.Height()) * 0.5));
@@ -472,7 +471,7 @@ void FXPopupComponent::PaintItems() {
   ui::TForm& form = *FForm;
   ui::TBitmap& buffer = FGlassBlur->Buffer();
   const int W = form.Width();
-  const bool canDraw = platform::CanvasSupported() && !buffer.Empty();
+  const bool canDraw = !buffer.Empty();
   std::unique_ptr<ui::TCanvas> canvasHolder;
   if (canDraw) canvasHolder = std::make_unique<ui::TCanvas>(buffer);
   ui::TCanvas* canvas = canvasHolder.get();

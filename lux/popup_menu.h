@@ -11,7 +11,8 @@
 #include "lux/blur_material.h"
 #include "lux/classes.h"
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
+#include "lux/controls.h"
 #include "lux/types.h"
 #include "ui/forms.h"
 
@@ -193,7 +194,7 @@ class FXPopupItem : public FXPopupComponent {
   using FXPopupComponent::FXPopupComponent;
 };
 
-class FXPopupMenu : public FXPopupComponent {
+class FXPopupMenu : public FXPopupComponent, public FXContextMenu {
  public:
   explicit FXPopupMenu(ui::TComponent* AOwner);
   ~FXPopupMenu() override;
@@ -215,7 +216,7 @@ class FXPopupMenu : public FXPopupComponent {
   bool CloseOnNoExecuteClick = true;
 
   // Opens at a screen point, after OnBeforePopup has had its say; OnPopup follows the opening.
-  void PopupAtPoint(TPoint Point);
+  void PopupAtPoint(TPoint Point) override;
   void Popup(int X, int Y) { PopupAtPoint({X, Y}); }
   void PopupAtCursor();
 

@@ -10,9 +10,8 @@
 #include <thread>
 #include <utility>
 
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/process.h"
 #include "ui/application.h"
 
@@ -232,22 +231,19 @@ void FXProgress::UpdateRects() {
 void FXProgress::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  // Without a drawing backend the buffer keeps its background; the frame still counts as painted.
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    // A pill of each: the corner size is the rectangle's own height. A bar of no or negative width
-    // (a value of 0 or below) draws nothing rather than a reversed shape.
-    auto pill = [&](const TRect& Area, TColor Color) {
-      if (Area.IsEmpty()) return;
-      const FXBrush brush{MakeARGB(Color, 255)};
-      GDIRoundRect(canvas, FXRoundRect(Area, Area.Height()), &brush, nullptr);
-    };
-    if (FProgressKind != FXProgressKind::Intermediate) pill(FLineRect, FDrawColors->BackGroundInterior());
-    TColor bar = FDrawColors->Accent();
-    if (FProgressKind == FXProgressKind::Paused) bar = PausedColor();
-    if (FProgressKind == FXProgressKind::Error) bar = ErrorColor();
-    pill(FFilledRect, bar);
-  }
+  ui::TCanvas canvas(Buffer());
+  // A pill of each: the corner size is the rectangle's own height. A bar of no or negative width
+  // (a value of 0 or below) draws nothing rather than a reversed shape.
+  auto pill = [&](const TRect& Area, TColor Color) {
+    if (Area.IsEmpty()) return;
+    const FXBrush brush{MakeARGB(Color, 255)};
+    GDIRoundRect(canvas, FXRoundRect(Area, Area.Height()), &brush, nullptr);
+  };
+  if (FProgressKind != FXProgressKind::Intermediate) pill(FLineRect, FDrawColors->BackGroundInterior());
+  TColor bar = FDrawColors->Accent();
+  if (FProgressKind == FXProgressKind::Paused) bar = PausedColor();
+  if (FProgressKind == FXProgressKind::Error) bar = ErrorColor();
+  pill(FFilledRect, bar);
   FXWindowsControl::PaintBuffer();
 }
 
@@ -266,7 +262,7 @@ void FXProgress::BoundsChanged(int OldWidth, int OldHeight) {
 
 void FXProgress::SetValue(float AValue) {
   if (AValue == FValue) return;
-  if (FAnimations && !IsReading()) AnimateTo(AValue);
+  if (FAnimations) AnimateTo(AValue);
   FValue = AValue;
   UpdateRects();
   Invalidate();
@@ -339,11 +335,6 @@ void FXProgress::SetAnimationThread(bool AValue) {
     return;
   }
   FOffset = 0;
-  if (IsDesigning()) {
-    // No motion in a designer: a full, still bar.
-    FInterSize = FDrawRect.Width();
-    return;
-  }
   FValueAdd = 0;
   FAnimateThread = FXProgressWorker::Start(this, [](FXProgressWorker& Worker) {
     while (Worker.HandOver([](FXProgress& Bar) { Bar.IndeterminateFrame(); }))

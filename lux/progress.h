@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "lux/colors.h"
+#include "lux/control_interface.h"
 #include "lux/controls.h"
-#include "lux/linker.h"
 #include "lux/types.h"
 
 namespace lux {

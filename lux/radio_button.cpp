@@ -15,7 +15,7 @@ void FXRadioButton::SetChecked(bool Value) {
       for (int i = 0; i < parent->ControlCount(); ++i)
         if (auto* sibling = dynamic_cast<FXRadioButton*>(parent->Controls(i)); sibling && sibling != this)
           sibling->SetChecked(false);
-    if (!IsReading() && OnCheck) OnCheck(*this);
+    if (OnCheck) OnCheck(*this);
   }
   Invalidate();
 }

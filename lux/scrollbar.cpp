@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "platform/canvas.h"
 
@@ -78,7 +78,7 @@ void FXScrollbar::UpdateColors() {
 }
 
 void FXScrollbar::SetMinimised(bool Value) {
-  if (Value != FMinimised && FAnimation && !IsDesigning()) {
+  if (Value != FMinimised && FAnimation) {
     FAnimPos = 0;
     FAnim->SetEnabled(true);
   }
@@ -126,7 +126,7 @@ void FXScrollbar::UpdateRects() {
   }
   FRoundness = thickness / 2;
 
-  if (!IsDesigning() && FAutoMinimise && InteractionState() == FXControlState::None && !FMinimised)
+  if (FAutoMinimise && InteractionState() == FXControlState::None && !FMinimised)
     FMinimised = true;
   SetMinimised(FMinimised);
 }
@@ -134,60 +134,58 @@ void FXScrollbar::UpdateRects() {
 void FXScrollbar::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    const FXBrush track{MakeARGB(FBackgroundColor, 255)};
-    GDIRoundRect(canvas, FXRoundRect(FDrawRect, 2 * FRoundness), &track, nullptr);
+  ui::TCanvas canvas(Buffer());
+  const FXBrush track{MakeARGB(FBackgroundColor, 255)};
+  GDIRoundRect(canvas, FXRoundRect(FDrawRect, 2 * FRoundness), &track, nullptr);
 
-    TRect slider = FSliderRect;
-    if (FMinimised) {
-      // The thin slider hugs the outer edge, where it covers the least of the content.
-      if (Vertical()) {
-        slider.Right = slider.Left + FSliderSize;
-        if (!FPreferLeftSide) slider = slider.Offset(FSliderSize, 0);
-      } else {
-        slider.Bottom = slider.Top + FSliderSize;
-        if (!FPreferLeftSide) slider = slider.Offset(0, FSliderSize);
-      }
+  TRect slider = FSliderRect;
+  if (FMinimised) {
+    // The thin slider hugs the outer edge, where it covers the least of the content.
+    if (Vertical()) {
+      slider.Right = slider.Left + FSliderSize;
+      if (!FPreferLeftSide) slider = slider.Offset(FSliderSize, 0);
+    } else {
+      slider.Bottom = slider.Top + FSliderSize;
+      if (!FPreferLeftSide) slider = slider.Offset(0, FSliderSize);
     }
-    const FXBrush fore{MakeARGB(FDrawColors->ForeGround(), 255)};
-    GDIRoundRect(canvas, FXRoundRect(slider, FRoundness), &fore, nullptr);
+  }
+  const FXBrush fore{MakeARGB(FDrawColors->ForeGround(), 255)};
+  GDIRoundRect(canvas, FXRoundRect(slider, FRoundness), &fore, nullptr);
 
-    if (FEnableButtons && !FMinimised) {
-      const int a = FSliderSpacing;
-      int i1 = static_cast<int>(std::lround(a / 2.0)), i2 = i1;
-      if (InteractionState() == FXControlState::Press) {
-        if (Contains1) i1 = a;
-        if (Contains2) i2 = a;
-      }
-      auto shrink = [](TRect R, int By) { return Rect(R.Left + By, R.Top + By, R.Right - By, R.Bottom - By); };
-      platform::Canvas& painter = canvas.Painter();
-      auto triangle = [&](double X1, double Y1, double X2, double Y2, double X3, double Y3) {
-        painter.MoveTo(X1, Y1);
-        painter.LineTo(X2, Y2);
-        painter.LineTo(X3, Y3);
-        painter.ClosePath();
-        painter.FillPath(MakeARGB(FDrawColors->ForeGround(), 255));
-      };
-      if (Vertical()) {
-        TRect r = FButton1;
-        r.Top += a;
-        r = shrink(r, i1);
-        triangle((r.Left + r.Right) / 2.0, r.Top, r.Right, r.Bottom, r.Left, r.Bottom);
-        r = FButton2;
-        r.Bottom -= a;
-        r = shrink(r, i2);
-        triangle((r.Left + r.Right) / 2.0, r.Bottom, r.Right, r.Top, r.Left, r.Top);
-      } else {
-        TRect r = FButton1;
-        r.Left += a;
-        r = shrink(r, i1);
-        triangle(r.Left, (r.Top + r.Bottom) / 2.0, r.Right, r.Top, r.Right, r.Bottom);
-        r = FButton2;
-        r.Right -= a;
-        r = shrink(r, i2);
-        triangle(r.Right, (r.Top + r.Bottom) / 2.0, r.Left, r.Top, r.Left, r.Bottom);
-      }
+  if (FEnableButtons && !FMinimised) {
+    const int a = FSliderSpacing;
+    int i1 = static_cast<int>(std::lround(a / 2.0)), i2 = i1;
+    if (InteractionState() == FXControlState::Press) {
+      if (Contains1) i1 = a;
+      if (Contains2) i2 = a;
+    }
+    auto shrink = [](TRect R, int By) { return Rect(R.Left + By, R.Top + By, R.Right - By, R.Bottom - By); };
+    platform::Canvas& painter = canvas.Painter();
+    auto triangle = [&](double X1, double Y1, double X2, double Y2, double X3, double Y3) {
+      painter.MoveTo(X1, Y1);
+      painter.LineTo(X2, Y2);
+      painter.LineTo(X3, Y3);
+      painter.ClosePath();
+      painter.FillPath(MakeARGB(FDrawColors->ForeGround(), 255));
+    };
+    if (Vertical()) {
+      TRect r = FButton1;
+      r.Top += a;
+      r = shrink(r, i1);
+      triangle((r.Left + r.Right) / 2.0, r.Top, r.Right, r.Bottom, r.Left, r.Bottom);
+      r = FButton2;
+      r.Bottom -= a;
+      r = shrink(r, i2);
+      triangle((r.Left + r.Right) / 2.0, r.Bottom, r.Right, r.Top, r.Left, r.Top);
+    } else {
+      TRect r = FButton1;
+      r.Left += a;
+      r = shrink(r, i1);
+      triangle(r.Left, (r.Top + r.Bottom) / 2.0, r.Right, r.Top, r.Right, r.Bottom);
+      r = FButton2;
+      r.Right -= a;
+      r = shrink(r, i2);
+      triangle(r.Right, (r.Top + r.Bottom) / 2.0, r.Left, r.Top, r.Left, r.Bottom);
     }
   }
   FXWindowsControl::PaintBuffer();
@@ -195,7 +193,7 @@ void FXScrollbar::PaintBuffer() {
 
 void FXScrollbar::InteractionStateChanged(FXControlState AState) {
   FXWindowsControl::InteractionStateChanged(AState);
-  if (!IsDesigning() && FAutoMinimise) {
+  if (FAutoMinimise) {
     if (AState != FXControlState::None && FMinimised) SetMinimised(false);
     else if (AState == FXControlState::None && !FMinimised) SetMinimised(true);
   }
@@ -258,8 +256,8 @@ void FXScrollbar::KeyPress(const std::string& Character) {
 
 void FXScrollbar::SetPosition(std::int64_t Value) {
   if (Value == FPosition) return;
-  FPosition = IsReading() ? Value : std::clamp(Value, FMin, FMax);
-  if (!IsReading() && OnChange) OnChange(*this);
+  FPosition = std::clamp(Value, FMin, FMax);
+  if (OnChange) OnChange(*this);
   UpdateRects();
   Invalidate();
 }
@@ -267,10 +265,8 @@ void FXScrollbar::SetPosition(std::int64_t Value) {
 void FXScrollbar::SetMin(std::int64_t Value) {
   if (Value == FMin) return;
   FMin = Value;
-  if (!IsReading()) {
-    FPosition = std::max(FPosition, FMin);
-    FMax = std::max(FMax, FMin);
-  }
+  FPosition = std::max(FPosition, FMin);
+  FMax = std::max(FMax, FMin);
   UpdateRects();
   Invalidate();
 }
@@ -278,8 +274,8 @@ void FXScrollbar::SetMin(std::int64_t Value) {
 void FXScrollbar::SetMax(std::int64_t Value) {
   if (Value == FMax) return;
   // A range ending before it starts would let the position leave it; the end stops at the start.
-  FMax = IsReading() ? Value : std::max(Value, FMin);
-  if (!IsReading()) FPosition = std::min(FPosition, FMax);
+  FMax = std::max(Value, FMin);
+  FPosition = std::min(FPosition, FMax);
   UpdateRects();
   Invalidate();
 }
@@ -287,7 +283,7 @@ void FXScrollbar::SetMax(std::int64_t Value) {
 void FXScrollbar::SetOrientation(FXOrientation Value) {
   if (Value == FOrientation) return;
   FOrientation = Value;
-  if (!IsReading()) SetBounds(Left(), Top(), Height(), Width());
+  SetBounds(Left(), Top(), Height(), Width());
   UpdateRects();
   Invalidate();
 }

@@ -3,7 +3,6 @@
 
 #include "lux/graphics.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 
 namespace lux {
 
@@ -17,7 +16,7 @@ FXTextBox::FXTextBox(ui::TComponent* AOwner)
   FBufferedComponent = true;
   PaddingFill().OnChange = [this](FXPadding&) {
     UpdateRects();
-    if (FAutoSize && !IsReading()) UpdateAutoSize();
+    if (FAutoSize) UpdateAutoSize();
   };
   UpdateRects();
   UpdateColors();
@@ -29,7 +28,7 @@ void FXTextBox::SetText(const std::string& Value) {
   if (Value == FText) return;
   FText = Value;
   UpdateRects();
-  if (FAutoSize && !IsReading()) UpdateAutoSize();
+  if (FAutoSize) UpdateAutoSize();
   Invalidate();
 }
 
@@ -50,7 +49,7 @@ void FXTextBox::SetLayoutVertical(FXLayout Value) {
 void FXTextBox::SetAutoSize(bool Value) {
   if (Value == FAutoSize) return;
   FAutoSize = Value;
-  if (Value && !IsReading()) UpdateAutoSize();
+  if (Value) UpdateAutoSize();
   else Invalidate();
 }
 
@@ -79,8 +78,6 @@ FXTextFlags FXTextBox::TextFlags() const {
 }
 
 void FXTextBox::UpdateAutoSize() {
-  // Text is measured by the drawing backend; without one the size stays as it is.
-  if (!platform::CanvasSupported()) return;
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);
   canvas.Font = Font();
@@ -117,17 +114,15 @@ void FXTextBox::UpdateTheme(bool) {
 void FXTextBox::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    canvas.Font = Font();
-    canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
-    DrawTextRect(canvas, FTextRect, FText, TextFlags(), FInnerMargin);
-  }
+  ui::TCanvas canvas(Buffer());
+  canvas.Font = Font();
+  canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
+  DrawTextRect(canvas, FTextRect, FText, TextFlags(), FInnerMargin);
   FXWindowsControl::PaintBuffer();
 }
 
 void FXTextBox::FontUpdate() {
-  if (FAutoSize && !IsReading()) UpdateAutoSize();
+  if (FAutoSize) UpdateAutoSize();
   UpdateRects();
   Invalidate();
 }
@@ -147,7 +142,7 @@ void FXTextBox::ScaleChanged(float Scaling) {
 void FXTextBox::BoundsChanged(int OldWidth, int OldHeight) {
   FXWindowsControl::BoundsChanged(OldWidth, OldHeight);
   UpdateRects();
-  if (FAutoSize && !Creating() && !IsDesigning() && !IsReading()) UpdateAutoSize();
+  if (FAutoSize && !Creating()) UpdateAutoSize();
   Invalidate();
 }
 

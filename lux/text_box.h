@@ -6,8 +6,8 @@
 #include <string>
 
 #include "lux/colors.h"
+#include "lux/control_interface.h"
 #include "lux/controls.h"
-#include "lux/linker.h"
 #include "lux/types.h"
 
 namespace lux {

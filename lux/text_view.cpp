@@ -5,10 +5,9 @@
 #include <cmath>
 #include <utility>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -18,10 +17,6 @@ namespace lux {
 namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-std::size_t CodePointCount(const std::string& s) {
-  return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuationByte(c); }));
-}
 
 // A character the view paints as an icon-font glyph, set only while the text fonts lack it.
 struct TSubstitute {
@@ -67,52 +62,34 @@ std::int32_t RunText(ui::TCanvas& Canvas, const TSubstitute& Substitute, const s
   return x - X;
 }
 
-// Text metrics for the layout. Where the system has no drawing backend yet, widths and heights are
-// estimated from the font's size, so the scrolling logic still has a layout to work on.
+// Text metrics for the layout, measured on a scratch canvas of the view's font.
 class TTextMetrics {
  public:
-  explicit TTextMetrics(const ui::TFont& Font) : FFont(Font) {
-    if (platform::CanvasSupported()) {
-      FScratch = std::make_unique<ui::TBitmap>(1, 1);
-      FCanvas = std::make_unique<ui::TCanvas>(*FScratch);
-      FCanvas->Font = Font;
-    }
-  }
+  explicit TTextMetrics(const ui::TFont& Font) : FFont(Font), FScratch(1, 1), FCanvas(FScratch) { FCanvas.Font = Font; }
 
   void SetBold(bool Bold) {
-    FBold = Bold;
-    if (!FCanvas) return;
     ui::TFontStyles style = FFont.Style();
     style.Bold = Bold || style.Bold;
-    FCanvas->Font.SetStyle(style);
+    FCanvas.Font.SetStyle(style);
   }
 
   void SetSubstitute(const TSubstitute* Substitute) { FSubstitute = Substitute; }
 
-  // Whether no font the text could be drawn with has the character; false where nothing can tell.
-  bool Lacks(const std::string& Character) {
-    if (!FCanvas || Character.empty()) return false;
-    return !FCanvas->HasGlyphs(Character);
-  }
+  // Whether no font the text could be drawn with has the character.
+  bool Lacks(const std::string& Character) { return !Character.empty() && !FCanvas.HasGlyphs(Character); }
 
   std::int32_t Width(const std::string& Text) {
-    if (FCanvas) return FSubstitute ? RunText(*FCanvas, *FSubstitute, Text, 0, 0, false) : FCanvas->TextWidth(Text);
-    const double em = std::max(FFont.Height(), 1.0);
-    return static_cast<std::int32_t>(std::ceil(CodePointCount(Text) * em * (FBold ? 0.6 : 0.55)));
+    return FSubstitute ? RunText(FCanvas, *FSubstitute, Text, 0, 0, false) : FCanvas.TextWidth(Text);
   }
 
   // An empty row keeps the height of a row with text in it.
-  std::int32_t Height(const std::string& Text) {
-    if (FCanvas) return std::max(LineHeight(*FCanvas, Text), 1);
-    return std::max(static_cast<std::int32_t>(std::ceil(FFont.Height() * 1.35)), 1);
-  }
+  std::int32_t Height(const std::string& Text) { return std::max(LineHeight(FCanvas, Text), 1); }
 
  private:
   ui::TFont FFont;
-  bool FBold = false;
   const TSubstitute* FSubstitute = nullptr;
-  std::unique_ptr<ui::TBitmap> FScratch;
-  std::unique_ptr<ui::TCanvas> FCanvas;
+  ui::TBitmap FScratch;
+  ui::TCanvas FCanvas;
 };
 
 std::string TrimRight(std::string s) {
@@ -363,39 +340,37 @@ void FXTextView::BoundsChanged(int OldWidth, int OldHeight) {
 void FXTextView::PaintBuffer() {
   SetColor(FDrawColors->BackGround());
   PaintBackground();
-  if (platform::CanvasSupported()) {
-    ui::TCanvas canvas(Buffer());
-    if (!FTextRect.IsEmpty()) {
-      ui::TCanvasState state(canvas);
-      canvas.ClipRect(FTextRect);
-      canvas.Font = Font();
-      canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
-      const ui::TFontStyles normal = Font().Style();
-      const TSubstitute substitute{FSubstituteCharacter, FSubstituteGlyph, FSubstituteActive};
-      for (const FXTextRow& row : FRows) {
-        const std::int32_t y = FTextRect.Top + row.Top - FScrollPos;
-        if (y + row.Height <= FTextRect.Top) continue;
-        if (y >= FTextRect.Bottom) break;
-        if (row.Text.empty()) continue;
-        ui::TFontStyles style = normal;
-        style.Bold = row.Bold || normal.Bold;
-        canvas.Font.SetStyle(style);
-        RunText(canvas, substitute, row.Text, FTextRect.Left, y, true);
-      }
+  ui::TCanvas canvas(Buffer());
+  if (!FTextRect.IsEmpty()) {
+    ui::TCanvasState state(canvas);
+    canvas.ClipRect(FTextRect);
+    canvas.Font = Font();
+    canvas.Font.SetColor(MakeARGB(FDrawColors->ForeGround(), 255));
+    const ui::TFontStyles normal = Font().Style();
+    const TSubstitute substitute{FSubstituteCharacter, FSubstituteGlyph, FSubstituteActive};
+    for (const FXTextRow& row : FRows) {
+      const std::int32_t y = FTextRect.Top + row.Top - FScrollPos;
+      if (y + row.Height <= FTextRect.Top) continue;
+      if (y >= FTextRect.Bottom) break;
+      if (row.Text.empty()) continue;
+      ui::TFontStyles style = normal;
+      style.Bold = row.Bold || normal.Bold;
+      canvas.Font.SetStyle(style);
+      RunText(canvas, substitute, row.Text, FTextRect.Left, y, true);
     }
-    if (FBarVisible) {
-      const std::int32_t roundness = FBarSize / 2;
-      TRect thumb = ThumbRect();
-      if (ScrollbarExpanded()) {
-        const FXBrush track{MakeARGB(FDrawColors->BackGroundInterior(), 255)};
-        GDIRoundRect(canvas, FXRoundRect(FBarRect, 2 * roundness), &track, nullptr);
-      } else {
-        // Away from the pointer the bar is only a thin line: the slider's outer half.
-        thumb.Left = thumb.Right - thumb.Width() / 2;
-      }
-      const FXBrush slider{MakeARGB(FThumbColor, 255)};
-      if (!thumb.IsEmpty()) GDIRoundRect(canvas, FXRoundRect(thumb, roundness), &slider, nullptr);
+  }
+  if (FBarVisible) {
+    const std::int32_t roundness = FBarSize / 2;
+    TRect thumb = ThumbRect();
+    if (ScrollbarExpanded()) {
+      const FXBrush track{MakeARGB(FDrawColors->BackGroundInterior(), 255)};
+      GDIRoundRect(canvas, FXRoundRect(FBarRect, 2 * roundness), &track, nullptr);
+    } else {
+      // Away from the pointer the bar is only a thin line: the slider's outer half.
+      thumb.Left = thumb.Right - thumb.Width() / 2;
     }
+    const FXBrush slider{MakeARGB(FThumbColor, 255)};
+    if (!thumb.IsEmpty()) GDIRoundRect(canvas, FXRoundRect(thumb, roundness), &slider, nullptr);
   }
   FXWindowsControl::PaintBuffer();
 }

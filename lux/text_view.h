@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "lux/colors.h"
+#include "lux/control_interface.h"
 #include "lux/controls.h"
-#include "lux/linker.h"
 #include "lux/types.h"
 
 namespace lux {

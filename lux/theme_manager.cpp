@@ -22,9 +22,6 @@ constexpr TColor kDefaultAccent = 14120960;  // #0078D7
 }  // namespace
 
 FXThemeManager::FXThemeManager() {
-  // Only the form designer runs under its own visual style, and there is no designer here, so the
-  // manager always follows the system.
-  FDesigning = false;
   FDarkTheme = SystemDarkSetting();
   FDarkThemeMode = FXDarkSetting::Auto;
   FAutoAccentColor = true;
@@ -37,12 +34,10 @@ FXThemeManager::FXThemeManager() {
   UpdateColors();
   FSystemToolTip = std::make_unique<FXCompleteColorSets>();
   FSeenSystemAccent = SystemAccentColor();
-  if (!FDesigning) {
-    FRegistryMonitor = std::make_unique<ui::TTimer>(ui::Application());
-    FRegistryMonitor->SetInterval(100);
-    FRegistryMonitor->OnTimer = [this] { MonitorTick(); };
-    FRegistryMonitor->SetEnabled(true);
-  }
+  FRegistryMonitor = std::make_unique<ui::TTimer>(ui::Application());
+  FRegistryMonitor->SetInterval(100);
+  FRegistryMonitor->OnTimer = [this] { MonitorTick(); };
+  FRegistryMonitor->SetEnabled(true);
 }
 
 FXThemeManager::~FXThemeManager() = default;
@@ -115,7 +110,6 @@ void FXThemeManager::MeasuredUpdateSettings() {
 }
 
 void FXThemeManager::MonitorTick() {
-  if (FDesigning) return;
   if (FDarkThemeMode == FXDarkSetting::Auto) UpdateThemeInformation();
   // The system tells every window when its accent changes; here the poll is what notices.
   const TColor accent = SystemAccentColor();

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "lux/colors.h"
-#include "lux/linker.h"
+#include "lux/control_interface.h"
 #include "lux/types.h"
 
 namespace ui {
@@ -46,7 +46,6 @@ class FXThemeManager {
   void SetAccentColor(TColor Value);
   bool AutoAccentColor() const { return FAutoAccentColor; }
   void SetAutoAccentColor(bool Value);
-  bool Designing() const { return FDesigning; }
   Clock::time_point LastUpdate() const { return FLastUpdate; }
 
   void LoadColorSet(FXColorSet& ColorSet) const;
@@ -95,7 +94,6 @@ class FXThemeManager {
   TColor FAccentColor = 0;
   bool FAutoAccentColor = true;
   Clock::time_point FLastUpdate;
-  bool FDesigning = false;
   TColor FSeenSystemAccent = 0;  // the system accent the monitor last saw
   std::vector<FXControl*> FWindows;
 };

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "lux/colors.h"
-#include "lux/gdi.h"
 #include "lux/graphics.h"
+#include "lux/shapes.h"
 #include "lux/theme_manager.h"
 #include "ui/bitmap.h"
 

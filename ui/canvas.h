@@ -24,8 +24,7 @@ struct TSize {
 
 class TCanvas {
  public:
-  // Paints on `target`, which must outlive the canvas and keep its size meanwhile. Throws
-  // platform::NotSupported where the system has no drawing backend.
+  // Paints on `target`, which must outlive the canvas and keep its size meanwhile.
   explicit TCanvas(TBitmap& target);
   ~TCanvas();
   TCanvas(const TCanvas&) = delete;

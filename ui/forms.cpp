@@ -482,14 +482,9 @@ void TForm::Repaint() {
   dirty_ = false;
   if (surface_.Width() != Width() || surface_.Height() != Height()) surface_.SetSize(Width(), Height());
   if (surface_.Empty()) return;
-  if (platform::CanvasSupported()) {
-    TCanvas canvas(surface_);
-    canvas.Font = Font;
-    PaintControl(canvas);
-  } else {
-    // Without a drawing backend the form shows its colour, so windows still appear.
-    surface_.Fill(color_);
-  }
+  TCanvas canvas(surface_);
+  canvas.Font = Font;
+  PaintControl(canvas);
   window_->Present({surface_.Bits(), surface_.Width(), surface_.Height(), surface_.Stride()});
 }
 

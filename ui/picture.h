@@ -15,8 +15,7 @@ enum class TPngColorType : std::uint8_t { Grey = 0, TrueColor = 2, Palette = 3, 
 
 class TPicture {
  public:
-  // Throws std::runtime_error "Not a PNG picture" for data that is not one, and
-  // platform::NotSupported where the system cannot decode pictures yet.
+  // Throws std::runtime_error "Not a PNG picture" for data that is not one.
   void LoadFromMemory(const void* data, std::size_t size);
   void LoadFromFile(const std::filesystem::path& path);
 

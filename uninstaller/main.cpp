@@ -6,8 +6,8 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "uninstaller/uninstall.h"
+#include "vel/processes.h"
 #include "vel/text.h"
-#include "vel/windows.h"
 
 int main() {
   bool silent = false;

@@ -56,7 +56,7 @@ void CImage::SetOpacity(std::uint8_t Value) {
 }
 
 void CImage::SetSmooth(bool Value) {
-  FSmoothPicture = Value;
+  FSmoothPicure = Value;
   Invalidate();
 }
 
@@ -167,7 +167,7 @@ void CImage::DrawPicture(ui::TCanvas& Target, std::uint8_t AOpacity) {
   if (!HasGraphic()) return;
   auto highQuality = [&](ui::TCanvas& canvas, const ui::TRect& r) {
     if (FBitmap) {
-      DrawHighQuality(canvas, r, *FBitmap, AOpacity, !FSmoothPicture);
+      DrawHighQuality(canvas, r, *FBitmap, AOpacity, !FSmoothPicure);
       return;
     }
     // Decoded samples become a drawable bitmap once per picture, not on every paint.
@@ -175,7 +175,7 @@ void CImage::DrawPicture(ui::TCanvas& Target, std::uint8_t AOpacity) {
       FPictureBitmap = std::make_unique<ui::TBitmap>();
       AssignPng(*FPictureBitmap, FPicture, true);
     }
-    DrawHighQuality(canvas, r, *FPictureBitmap, AOpacity, !FSmoothPicture);
+    DrawHighQuality(canvas, r, *FPictureBitmap, AOpacity, !FSmoothPicure);
   };
   for (const ui::TRect& r : rects) {
     if (!FGifSettings->Enable()) highQuality(Target, r);
@@ -199,7 +199,7 @@ void CImage::PictureChanged() {
   ApplyGifSettings();
 }
 
-// No picture of the toolkit animates yet: the settings wait for one that does.
+// The toolkit's pictures are still images: none takes animation settings.
 void CImage::ApplyGifSettings() {}
 
 void CImage::UpdateCache() {

@@ -21,8 +21,8 @@ class EInvalidOperation : public std::logic_error {
   using std::logic_error::logic_error;
 };
 
-// Animation settings for pictures that can animate. The toolkit's pictures are still images, so the
-// settings are kept and applied to nothing until an animating kind of picture exists.
+// Animation settings for pictures that can animate. The toolkit's pictures are still images: the
+// settings choose how a picture is scaled (Enable) and are kept for the image control's callers.
 class CImageGif : public TMPersistent {
  public:
   explicit CImageGif(ui::TComponent* AOwner) : TMPersistent(AOwner) {}
@@ -64,7 +64,7 @@ class CImage : public ui::TGraphicControl {
   std::uint8_t Opacity() const { return FOpacity; }
   void SetOpacity(std::uint8_t Value);
   // Chooses the scaling filter; the toolkit's canvas has one smooth filter for both.
-  bool Smooth() const { return FSmoothPicture; }
+  bool Smooth() const { return FSmoothPicure; }
   void SetSmooth(bool Value);
   // Kept with the control; the drawing does not rotate.
   std::int32_t RotationAngle() const { return FRotationValue; }
@@ -124,7 +124,7 @@ class CImage : public ui::TGraphicControl {
   TDrawMode FDrawMode = TDrawMode::CenterFit;
   std::unique_ptr<CImageGif> FGifSettings;
   std::uint8_t FOpacity = 255;
-  bool FSmoothPicture = true;
+  bool FSmoothPicure = true;
   bool FTransparentGraphic = false;
   std::int32_t FInflationValue = 0;
   std::int32_t FRotationValue = 0;

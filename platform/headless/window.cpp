@@ -170,8 +170,6 @@ void HeadlessWindow::RequestClose() { input_.InputCloseRequest(); }
 
 std::unique_ptr<WindowBackend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
-std::vector<HeadlessWindow*> HeadlessWindows() { return Alive(); }
-
 void SetHeadlessMonitor(const WindowRect& bounds) { monitor = bounds; }
 void SetHeadlessPointer(int x, int y) { pointer = {x, y}; }
 void SetHeadlessScreen(const ScreenImage& image) { desktop = image; }

@@ -274,8 +274,6 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
 
 }  // namespace
 
-bool CanvasSupported() { return true; }
-
 void PrepareCanvas() {
   try {
     FontConfig();

@@ -136,7 +136,7 @@ std::string ProcessImagePath(std::uint32_t pid) {
   return ReadLink("/proc/" + std::to_string(pid) + "/exe");
 }
 
-std::vector<ProcessEntry> ListProcesses() {
+std::vector<TProcess> ListProcesses() {
   std::vector<std::uint32_t> pids;
   if (DIR* dir = opendir("/proc")) {
     while (dirent* e = readdir(dir)) {
@@ -148,7 +148,7 @@ std::vector<ProcessEntry> ListProcesses() {
   }
   std::sort(pids.begin(), pids.end());
 
-  std::vector<ProcessEntry> list;
+  std::vector<TProcess> list;
   for (std::uint32_t pid : pids) {
     std::string base = "/proc/" + std::to_string(pid);
     std::string stat = ReadFile(base + "/stat");
@@ -156,30 +156,30 @@ std::vector<ProcessEntry> ListProcesses() {
     auto close = stat.rfind(')');
     if (open == std::string::npos || close == std::string::npos) continue;  // ended meanwhile
 
-    ProcessEntry entry;
-    entry.pid = pid;
+    TProcess entry;
+    entry.PID = static_cast<std::int32_t>(pid);
     std::istringstream fields(stat.substr(close + 2));
     std::string state;
     long values[18] = {};
     fields >> state;
     for (long& v : values) fields >> v;
-    entry.parentPid = static_cast<std::uint32_t>(values[0]);  // field 4
-    entry.priority = static_cast<std::int32_t>(values[14]);   // field 18
-    entry.threads = static_cast<std::int32_t>(values[16]);    // field 20
+    entry.ParentPID = static_cast<std::int32_t>(values[0]);  // field 4
+    entry.Priority = static_cast<std::int32_t>(values[14]);  // field 18
+    entry.Threads = static_cast<std::int32_t>(values[16]);   // field 20
 
     std::vector<std::string> cmdline = SplitZeros(ReadFile(base + "/cmdline"));
-    entry.fileName = ReadLink(base + "/exe");
+    entry.FileName = ReadLink(base + "/exe");
     // The kernel's short name cuts long executable names, so it is only the last resort.
-    if (!entry.fileName.empty())
-      entry.module = BaseName(entry.fileName);
+    if (!entry.FileName.empty())
+      entry.Module = BaseName(entry.FileName);
     else if (!cmdline.empty() && !cmdline[0].empty())
-      entry.module = BaseName(cmdline[0]);
+      entry.Module = BaseName(cmdline[0]);
     else
-      entry.module = stat.substr(open + 1, close - open - 1);
+      entry.Module = stat.substr(open + 1, close - open - 1);
     for (std::size_t i = 0; i < cmdline.size(); ++i) {
-      if (i) entry.command += ' ';
+      if (i) entry.Command += ' ';
       bool quote = cmdline[i].find(' ') != std::string::npos;
-      entry.command += quote ? "\"" + cmdline[i] + "\"" : cmdline[i];
+      entry.Command += quote ? "\"" + cmdline[i] + "\"" : cmdline[i];
     }
     list.push_back(std::move(entry));
   }

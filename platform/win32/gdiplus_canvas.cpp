@@ -551,8 +551,6 @@ class GdiplusCanvas final : public Canvas {
 
 }  // namespace
 
-bool CanvasSupported() { return true; }
-
 // GDI+ starts in a moment and the fonts come with the system: nothing is worth doing ahead.
 void PrepareCanvas() {}
 

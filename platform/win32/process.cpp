@@ -140,8 +140,8 @@ std::uint32_t ParentProcessId() {
   return 0;
 }
 
-std::vector<ProcessEntry> ListProcesses() {
-  std::vector<ProcessEntry> processes;
+std::vector<TProcess> ListProcesses() {
+  std::vector<TProcess> processes;
   HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (taken == INVALID_HANDLE_VALUE) return processes;
   UniqueHandle snapshot(taken);
@@ -149,18 +149,18 @@ std::vector<ProcessEntry> ListProcesses() {
   entry.dwSize = sizeof(entry);
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
-    ProcessEntry process;
-    process.module = Narrow(entry.szExeFile);
-    process.pid = entry.th32ProcessID;
-    process.parentPid = entry.th32ParentProcessID;
-    process.modules = static_cast<std::int32_t>(entry.th32ModuleID);
-    process.threads = static_cast<std::int32_t>(entry.cntThreads);
-    process.priority = static_cast<std::int32_t>(entry.pcPriClassBase);
-    process.flags = static_cast<std::int32_t>(entry.dwFlags);
+    TProcess process;
+    process.Module = Narrow(entry.szExeFile);
+    process.PID = static_cast<std::int32_t>(entry.th32ProcessID);
+    process.ParentPID = static_cast<std::int32_t>(entry.th32ParentProcessID);
+    process.Modules = static_cast<std::int32_t>(entry.th32ModuleID);
+    process.Threads = static_cast<std::int32_t>(entry.cntThreads);
+    process.Priority = static_cast<std::int32_t>(entry.pcPriClassBase);
+    process.Flags = static_cast<std::int32_t>(entry.dwFlags);
     // Processes of other users and protected ones refuse to be opened; they stay in the list.
     if (UniqueHandle handle = OpenForQuery(entry.th32ProcessID)) {
-      process.fileName = ImagePath(handle.get());
-      process.command = CommandLineOf(handle.get());
+      process.FileName = ImagePath(handle.get());
+      process.Command = CommandLineOf(handle.get());
     }
     processes.push_back(std::move(process));
   }

@@ -19,8 +19,8 @@
 #include "platform/instance_lock.h"
 #include "platform/registry.h"
 #include "vel/files.h"
+#include "vel/processes.h"
 #include "vel/registry.h"
-#include "vel/windows.h"
 
 #ifndef _WIN32
 #include <signal.h>

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "lux/graphics.h"
-#include "platform/canvas.h"
 #include "platform/resources.h"
 #include "ui/bitmap.h"
 #include "ui/picture.h"
@@ -40,7 +39,6 @@ TEST(Artwork, EveryPictureIsEmbedded) {
 }
 
 TEST(Artwork, CoverFillsTheStripWithTheBrandGradient) {
-  if (!platform::CanvasSupported()) GTEST_SKIP();
   const ui::TBitmap cover = Load("COVER");
   ASSERT_EQ(cover.Width(), 225);
   ASSERT_EQ(cover.Height(), 436);
@@ -54,7 +52,6 @@ TEST(Artwork, CoverFillsTheStripWithTheBrandGradient) {
 }
 
 TEST(Artwork, RadioPicturesAreMarksOnTransparentCorners) {
-  if (!platform::CanvasSupported()) GTEST_SKIP();
   const ui::TBitmap agree = Load("AGREE"), disagree = Load("DISAGREE");
   for (const ui::TBitmap* mark : {&agree, &disagree}) {
     ASSERT_EQ(mark->Width(), 32);

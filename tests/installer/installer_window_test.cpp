@@ -23,7 +23,6 @@
 #include "lux/text_box.h"
 #include "lux/text_view.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/files.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
@@ -40,7 +39,6 @@ namespace fs = std::filesystem;
 class InstallerWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend in this build";
     ResetState();
     SetDefaults();
     lux::ThemeManager().SetDarkThemeMode(lux::FXDarkSetting::ForceLight);
@@ -131,7 +129,6 @@ TEST_F(InstallerWindowTest, CreationFollowsTheInstallState) {
 // Each page's title takes the largest size up to 24 pixels at which it fits its band beside the icon:
 // the short ones keep 24, the long ones step down as far as they must and no further.
 TEST_F(InstallerWindowTest, EveryPageTitleTakesTheLargestSizeThatFitsItsBand) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "nothing measures text here";
   TInstaller w(nullptr);
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);

@@ -9,18 +9,15 @@
 #include "lux/button.h"
 #include "lux/dialogs.h"
 #include "lux/forms.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "platform/text.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "vel/message.h"
 
 using namespace installer;
 
 namespace {
-
-#define NEEDS_CANVAS() \
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system"
 
 // The framework window on the screen now, other than `except`.
 lux::FXForm* ShownDialog(const ui::TForm* except = nullptr) {
@@ -84,7 +81,6 @@ TEST(SystemLineBreaks, EveryKindOfLineEndBecomesTheSystemsOwn) {
 }
 
 TEST_F(MessagesTest, BeforeTheWizardTheHelpIsAFrameworkDialogCentredOnTheMonitor) {
-  NEEDS_CANVAS();
   SetFrameworkWindowsAvailable(true);
   ui::Application().SetMainForm(nullptr);  // no window of the installer yet
   platform::SetHeadlessMonitor({0, 0, 1600, 900});
@@ -106,7 +102,6 @@ TEST_F(MessagesTest, BeforeTheWizardTheHelpIsAFrameworkDialogCentredOnTheMonitor
 }
 
 TEST_F(MessagesTest, OverTheInstallerWindowAQuestionDarkensItAndACloseAnswersNo) {
-  NEEDS_CANVAS();
   SetFrameworkWindowsAvailable(true);
   lux::FXForm wizard(nullptr);
   wizard.SetBounds(100, 120, 700, 500);
@@ -121,7 +116,7 @@ TEST_F(MessagesTest, OverTheInstallerWindowAQuestionDarkensItAndACloseAnswersNo)
     ASSERT_NE(dialog, nullptr);
     smoky = wizard.SmokeEffect();
     bounds = dialog->BoundsRect();
-    dynamic_cast<platform::HeadlessWindow&>(dialog->Window()).RequestClose();
+    testsupport::Screen(*dialog).RequestClose();
   });
   EXPECT_EQ(MessageDialog("Installed version is newer", "Go on?", TDialogButtons::YesNo), vel::mrNo);
   EXPECT_TRUE(smoky);

@@ -10,7 +10,6 @@
 #include "lux/button.h"
 #include "lux/panels.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -148,7 +147,6 @@ TEST_F(PackageInfoTest, HeadingArrowFallsBackToTheIconFontsChevronWhereNoTextFon
   EXPECT_EQ(dialog.DataSheet->SubstituteCharacter() + " ", kArrow);
   EXPECT_EQ(dialog.DataSheet->SubstituteGlyph(), chevron);
   EXPECT_EQ(dialog.DataSheet->Text().rfind(kArrow + "Program information\n", 0), 0u);
-  if (!platform::CanvasSupported()) return;
 
   ui::TBitmap scratch(1, 1);
   ui::TCanvas canvas(scratch);

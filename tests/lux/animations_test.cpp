@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "lux/anim_colection.h"
+#include "lux/anim_collection.h"
 #include "lux/animations.h"
 #include "child_process.h"
 #include "ui/application.h"

@@ -8,6 +8,7 @@
 #include "lux/forms.h"
 #include "lux/theme_manager.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 
@@ -175,7 +176,7 @@ TEST_F(BlurMaterial, TheScreenshotLeavesOutTheMaterialsOwnWindow) {
   m.SyncroniseImage();
   form->Show();
   form->Repaint();
-  auto& window = dynamic_cast<platform::HeadlessWindow&>(form->Window());
+  auto& window = testsupport::Screen(*form);
   ASSERT_NE(window.ScreenPixel(200, 150) | 0xFF000000u, Desk);  // the window shows its tint over the desktop
   constexpr std::uint32_t Later = 0xFF20A040;
   platform::SetHeadlessScreen(Flat(Later));

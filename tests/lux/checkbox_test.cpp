@@ -9,8 +9,8 @@
 #include "lux/colors.h"
 #include "lux/radio_button.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/canvas.h"
 #include "ui/forms.h"
 
@@ -20,7 +20,7 @@ using namespace lux;
 using B = platform::MouseButton;
 using S = FXCheckBoxState;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class SelectionTest : public testing::Test {
  protected:
@@ -141,7 +141,7 @@ TEST_F(SelectionTest, CheckingDrawsTheMarkInTwentyTicks) {
   EXPECT_EQ(box.AnimationStatus(), 0);
   EXPECT_TRUE(timer.Enabled());
   EXPECT_EQ(timer.Interval(), 1);
-  const int marked = platform::CanvasSupported() ? MarkPixels(box) : 0;
+  const int marked = MarkPixels(box);
 
   paints = 0;
   for (int tick = 1; tick < 20; ++tick) timer.OnTimer();
@@ -151,10 +151,8 @@ TEST_F(SelectionTest, CheckingDrawsTheMarkInTwentyTicks) {
   EXPECT_EQ(box.AnimationStatus(), 100);
   EXPECT_FALSE(timer.Enabled());
   EXPECT_EQ(paints, 20);
-  if (platform::CanvasSupported()) {
-    EXPECT_EQ(marked, 0);
-    EXPECT_GT(MarkPixels(box), 3);
-  }
+  EXPECT_EQ(marked, 0);
+  EXPECT_GT(MarkPixels(box), 3);
 }
 
 TEST_F(SelectionTest, WithoutAnimationTheCheckedGlyphShowsAtOnce) {
@@ -163,7 +161,6 @@ TEST_F(SelectionTest, WithoutAnimationTheCheckedGlyphShowsAtOnce) {
   box.SetChecked(true);
   EXPECT_EQ(box.AnimationStatus(), 100);
   EXPECT_FALSE(box.AnimateTimer().Enabled());
-  if (!platform::CanvasSupported()) return;
   // The filled checked-box glyph alone, in the accent colour.
   ui::TBitmap expected(box.Width(), box.Height());
   expected.Fill(MakeARGB(box.DrawColors().BackGround(), 255));
@@ -271,7 +268,6 @@ struct LayoutCase {
 class SelectionLayout : public SelectionTest, public testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(SelectionLayout, RectanglesFollowTheLayout) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const LayoutCase& c = GetParam();
   FXCheckBox& box = AddCheckBox();
   box.SetBounds(10, 10, 200, 120);
@@ -378,10 +374,8 @@ TEST_F(SelectionTest, ColoursFollowAccentStateAndEnabled) {
   EXPECT_EQ(box.DrawColors().ForeGround(), fore);
   box.SetChecked(true);
   radio.SetChecked(true);
-  if (platform::CanvasSupported()) {
-    EXPECT_EQ(BoxCentre(box), accent);
-    EXPECT_LT(DarkestText(box), 0x60);
-  }
+  EXPECT_EQ(BoxCentre(box), accent);
+  EXPECT_LT(DarkestText(box), 0x60);
 
   box.SetEnabled(false);
   radio.SetEnabled(false);
@@ -392,17 +386,15 @@ TEST_F(SelectionTest, ColoursFollowAccentStateAndEnabled) {
   }
   EXPECT_EQ(box.DrawColors().ForeGround(), 0x808080u);
   EXPECT_EQ(radio.DrawColors().ForeGround(), fore);
-  if (platform::CanvasSupported()) {
-    EXPECT_EQ(BoxCentre(box), 0x808080u);
-    EXPECT_GE(DarkestText(box), 0x70);
-    EXPECT_LT(DarkestText(radio), 0x60);
-    // The radio's filled circle, between its rim and its dot, is grey.
-    const TRect r = radio.GetIconRect();
-    const int cy = (r.Top + r.Bottom) / 2;
-    bool grey = false;
-    for (int x = r.Left; x < r.Right; ++x) grey = grey || ColorFromARGB(radio.Buffer().Pixel(x, cy)) == 0x808080u;
-    EXPECT_TRUE(grey);
-  }
+  EXPECT_EQ(BoxCentre(box), 0x808080u);
+  EXPECT_GE(DarkestText(box), 0x70);
+  EXPECT_LT(DarkestText(radio), 0x60);
+  // The radio's filled circle, between its rim and its dot, is grey.
+  const TRect r = radio.GetIconRect();
+  const int cy = (r.Top + r.Bottom) / 2;
+  bool grey = false;
+  for (int x = r.Left; x < r.Right; ++x) grey = grey || ColorFromARGB(radio.Buffer().Pixel(x, cy)) == 0x808080u;
+  EXPECT_TRUE(grey);
 
   // An own colour set replaces the accent and the theme's colours once enabled.
   box.SetEnabled(true);
@@ -413,7 +405,7 @@ TEST_F(SelectionTest, ColoursFollowAccentStateAndEnabled) {
   EXPECT_EQ(box.IconAccentColors().None(), 0x0000C0u);
   EXPECT_EQ(box.DrawColors().BackGround(), 0x00E0F0u);
   EXPECT_EQ(box.DrawColors().ForeGround(), 0x400000u);
-  if (platform::CanvasSupported()) { EXPECT_EQ(BoxCentre(box), 0x0000C0u); }
+  EXPECT_EQ(BoxCentre(box), 0x0000C0u);
 }
 
 TEST_F(SelectionTest, PointerGlyphColourAndScalingFollowTheMouseAndScreen) {
@@ -431,7 +423,7 @@ TEST_F(SelectionTest, PointerGlyphColourAndScalingFollowTheMouseAndScreen) {
   box.SetChecked(true);
   screen.Press(B::Left, beside.X, beside.Y);
   EXPECT_EQ(box.InteractionState(), FXControlState::Press);
-  if (platform::CanvasSupported()) { EXPECT_EQ(BoxCentre(box), ChangeColorLight(ThemeManager().AccentColor(), -25)); }
+  EXPECT_EQ(BoxCentre(box), ChangeColorLight(ThemeManager().AccentColor(), -25));
   screen.Release(B::Left, beside.X, beside.Y);
   EXPECT_EQ(box.State(), S::Unchecked);
 

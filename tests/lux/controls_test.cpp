@@ -8,8 +8,8 @@
 
 #include "lux/classes.h"
 #include "lux/controls.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 using namespace lux;
 using ui::TForm;
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 // A control painting a solid square of its colour, logging what the base asks of it.
 struct TProbe : FXWindowsControl, FXControl {
@@ -125,7 +125,6 @@ std::vector<bool> InkOf(const std::string& glyphs) {
 }
 
 TEST(IconSelect, LayeredGlyphsAreDrawnOverEachOther) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const std::string box = "\xEE\x80\x83", check = "\xEE\x9C\xBE";  // U+E003, U+E73E
   const std::vector<bool> first = InkOf(box), second = InkOf(check), both = InkOf(box + check);
   int extra = 0;
@@ -188,10 +187,7 @@ TEST(WindowsControl, FocusLineFollowsKeyboardFocusOnly) {
   auto* b = new TProbe(form, 30, 0, kWhite);
   form.Show();
   platform::HeadlessWindow& screen = Screen(form);
-  auto lineShown = [&](int left) {
-    if (!platform::CanvasSupported()) return false;
-    return ui::Unpremultiply(screen.ScreenPixel(left, 10)) != 0xFFFFFFFF;
-  };
+  auto lineShown = [&](int left) { return ui::Unpremultiply(screen.ScreenPixel(left, 10)) != 0xFFFFFFFF; };
 
   screen.Click(35, 5);  // focus by a press never shows the line
   EXPECT_TRUE(b->Focused());
@@ -201,10 +197,8 @@ TEST(WindowsControl, FocusLineFollowsKeyboardFocusOnly) {
   screen.TypeKey(platform::keys::Tab);
   EXPECT_TRUE(a->Focused());
   EXPECT_TRUE(a->HasEnteredTab());
-  if (platform::CanvasSupported()) {  // the rectangle is worked out when the line is painted
-    EXPECT_EQ(a->FocusRect(), (TRect{0, 0, 18, 18}));
-    EXPECT_TRUE(lineShown(0));
-  }
+  EXPECT_EQ(a->FocusRect(), (TRect{0, 0, 18, 18}));
+  EXPECT_TRUE(lineShown(0));
 
   screen.Click(5, 5);  // a later press takes it away until the next keyboard focus
   EXPECT_FALSE(a->HasEnteredTab());
@@ -284,7 +278,6 @@ TEST(WindowsControl, TransparencyCopiesOnlyLowerFrameworkSiblings) {
 }
 
 TEST(WindowsControl, OpacityShowsTheBackgroundHalfThrough) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   TForm form(nullptr);
   form.SetClientSize(100, 100);
   new TProbe(form, 0, 0, kRed);

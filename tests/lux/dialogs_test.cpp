@@ -13,8 +13,8 @@
 #include "lux/panels.h"
 #include "lux/text_box.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -25,7 +25,7 @@ using namespace lux;
 using namespace std::chrono_literals;
 using B = TMsgDlgBtn;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 // The middle of a control in its form's coordinates.
 ui::TPoint Middle(ui::TControl& control) {
@@ -65,7 +65,6 @@ std::string Words(int characters) {
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
     ThemeManager().SetDarkThemeMode(FXDarkSetting::ForceLight);
     platform::SetHeadlessMonitor({0, 0, 1920, 1080});
     ui::Application().SetMainForm(nullptr);

@@ -9,8 +9,8 @@
 #include "lux/edit.h"
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace keys = platform::keys;
 using B = platform::MouseButton;
 constexpr unsigned kShift = platform::ShiftKey, kCtrl = platform::CtrlKey;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class EditTest : public testing::Test {
  protected:
@@ -394,10 +394,6 @@ TEST_F(EditTest, RightClickOpensAnAssignedMenuAtThePointer) {
 // Everything below measures text with the drawing backend.
 class EditDrawn : public EditTest {
  protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP();
-    EditTest::SetUp();
-  }
   int Width(const std::string& s) {
     ui::TBitmap scratch(1, 1);
     ui::TCanvas canvas(scratch);

@@ -9,8 +9,8 @@
 #include "lux/forms.h"
 #include "lux/theme_manager.h"
 #include "lux/tool_tip.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/hints.h"
 #include "vel/registry.h"
@@ -20,7 +20,7 @@ namespace {
 using namespace lux;
 using namespace std::chrono_literals;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class FormTest : public testing::Test {
  protected:
@@ -259,7 +259,6 @@ TEST_F(FormTest, WindowUpdateLockFollowsTheProperty) {
 }
 
 TEST_F(FormTest, TitleBarTakesTheThemeColoursWhenShown) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   FXForm form(nullptr);
   form.SetMicaEffect(false);
   form.SetClientSize(300, 200);

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "lux/gdi.h"
 #include "lux/graphics.h"
-#include "platform/canvas.h"
+#include "lux/shapes.h"
 #include "png_writer.h"
 #include "ui/application.h"
 
@@ -24,13 +23,7 @@ using ui::TBitmap;
 using ui::TCanvas;
 using Lines = std::vector<std::string>;
 
-// Systems without a drawing backend answer so honestly; the canvas tests then have nothing to check.
-class Drawing : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
-  }
-};
+class Drawing : public testing::Test {};
 
 std::uint8_t Alpha(const TBitmap& b, int x, int y) { return b.Pixel(x, y) >> 24; }
 

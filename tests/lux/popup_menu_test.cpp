@@ -11,8 +11,8 @@
 #include "lux/edit.h"
 #include "lux/popup_menu.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 
@@ -25,7 +25,7 @@ using B = platform::MouseButton;
 
 constexpr std::uint32_t Desk = 0xFF3060A0;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class PopupMenu : public testing::Test {
  protected:
@@ -79,13 +79,7 @@ class PopupMenu : public testing::Test {
   std::unique_ptr<FXPopupMenu> menu;
 };
 
-class PopupMenuDrawn : public PopupMenu {
- protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
-    PopupMenu::SetUp();
-  }
-};
+class PopupMenuDrawn : public PopupMenu {};
 
 TEST_F(PopupMenu, ItemListAndItemProperties) {
   FXPopupItem* a = Add(*menu, "Open");

@@ -9,8 +9,8 @@
 #include "lux/scroll_box.h"
 #include "lux/scrollbar.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -18,7 +18,7 @@ namespace {
 using namespace lux;
 using B = platform::MouseButton;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 class ScrollTest : public testing::Test {
  protected:
@@ -341,7 +341,6 @@ TEST_F(ScrollTest, ColoursFollowTheThemeTheParentAndCustomSets) {
 }
 
 TEST_F(ScrollTest, PaintsTheTrackAndSliderOnFlatAreas) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend";
   FXScrollbar* bar = Place();
   bar->SetPosition(0);
   const TColor fore = bar->DrawColors().ForeGround();

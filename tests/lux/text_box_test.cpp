@@ -10,7 +10,6 @@
 #include "lux/icon_view.h"
 #include "lux/text_box.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 
 namespace {
 
@@ -37,10 +36,6 @@ class TextBoxWindow : public testing::Test {
 
 class TextBoxDrawing : public TextBoxWindow {
  protected:
-  void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
-    TextBoxWindow::SetUp();
-  }
   // What the text box measures with.
   static ui::TSize Extent(const FXTextBox& box, const std::string& text) {
     ui::TBitmap scratch(1, 1);

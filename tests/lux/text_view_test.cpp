@@ -8,9 +8,9 @@
 #include "lux/forms.h"
 #include "lux/text_view.h"
 #include "lux/theme_manager.h"
-#include "platform/canvas.h"
 #include "platform/headless_window.h"
 #include "platform/window.h"
+#include "screen.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
 
@@ -20,7 +20,7 @@ using namespace lux;
 using B = platform::MouseButton;
 namespace keys = platform::keys;
 
-platform::HeadlessWindow& Screen(ui::TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 std::vector<FXTextLine> Numbered(int count) {
   std::vector<FXTextLine> lines;
@@ -91,7 +91,6 @@ TEST_F(TextViewTest, TextSplitsOnEveryLineBreakAndJoinsWithNewlines) {
 }
 
 TEST_F(TextViewTest, RowsWrapWithinTheWidthStackWithoutGapsAndEmptyLinesKeepTheirHeight) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const std::string paragraph =
       "You may install and use any number of copies of the software on your devices, provided that every copy "
       "carries this notice unchanged.";
@@ -137,7 +136,6 @@ TEST_F(TextViewTest, RowsWrapWithinTheWidthStackWithoutGapsAndEmptyLinesKeepThei
 }
 
 TEST_F(TextViewTest, BoldLinesAreMeasuredInBold) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const std::string text = "Installation options and settings";
   TMeasure measure(view->Font());
   const int normal = measure.Width(text, false), bold = measure.Width(text, true);
@@ -304,7 +302,6 @@ TEST_F(TextViewTest, BarStaysHiddenWhileTheTextFits) {
   EXPECT_FALSE(view->ScrollbarVisible());
   Move(view->Width() - 4, 20);
   EXPECT_FALSE(view->ScrollbarExpanded());
-  if (!platform::CanvasSupported()) return;
   const ui::TAlphaColor background = MakeARGB(form.Background(), 255);
   for (int y : {10, 60, 110}) EXPECT_EQ(view->Buffer().Color(view->Width() - 5, y), background) << y;
 }
@@ -338,7 +335,6 @@ TEST_F(TextViewTest, ThemeColoursInLightAndDarkReachThePixels) {
     EXPECT_EQ(view->DrawColors().BackGround(), form.Background());
     EXPECT_EQ(view->DrawColors().ForeGround(), system.ForeGround());
     EXPECT_EQ(view->ThumbColor(), ChangeColorLight(system.BackGroundInterior(), dark ? 75 : -75));
-    if (!platform::CanvasSupported()) continue;
 
     const ui::TBitmap& buffer = view->Buffer();
     const ui::TAlphaColor background = MakeARGB(form.Background(), 255);
@@ -375,7 +371,6 @@ TEST_F(TextViewTest, CustomColoursReplaceTheThemesAndPaddingNarrowsTheText) {
   view->PaddingFill().SetRight(6);
   EXPECT_EQ(view->TextRect().Left, 10);
   EXPECT_EQ(view->TextRect().Width(), width - 16);
-  if (!platform::CanvasSupported()) return;
   form.Show();
   EXPECT_EQ(view->Buffer().Color(4, view->Height() - 4), MakeARGB(0x00F0E0, 255));
 }
@@ -385,7 +380,6 @@ const std::string kMissing = "\xCD\xB8";
 const std::string kChevron = "\xEE\x9D\xAC";
 
 TEST_F(TextViewTest, ACharacterNoFontHasIsPaintedAsTheIconGlyphWhileTheTextKeepsIt) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   const std::string heading = kMissing + " Heading";
   // Kept from the focus and its frame, and away from the edges the frame would take.
   view->SetTabStop(false);
@@ -432,7 +426,6 @@ TEST_F(TextViewTest, ACharacterNoFontHasIsPaintedAsTheIconGlyphWhileTheTextKeeps
 }
 
 TEST_F(TextViewTest, ACharacterTheFontHasIsLeftToTheFont) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   view->SetTabStop(false);
   view->SetLines({{"Heading", true}, {"plain"}});
   form.Show();

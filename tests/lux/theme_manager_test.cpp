@@ -61,7 +61,6 @@ TEST_F(ThemeManagerTest, StartsFromTheSystemSettingWithoutTellingWindows) {
   EXPECT_TRUE(manager.DarkTheme());
   EXPECT_EQ(manager.DarkThemeMode(), FXDarkSetting::Auto);
   EXPECT_TRUE(manager.AutoAccentColor());
-  EXPECT_FALSE(manager.Designing());
   EXPECT_EQ(manager.SystemColor->BackGround(), 2105376u);
   EXPECT_EQ(manager.SystemColor->ForeGround(), 16777215u);
   EXPECT_EQ(manager.SystemColor->BackGroundInterior(), 2829099u);

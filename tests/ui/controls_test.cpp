@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/forms.h"
 
 namespace {
@@ -168,7 +169,7 @@ TEST(Control, HitTestingFindsTheDeepestVisibleControlWindowedAboveGraphic) {
   EXPECT_EQ(root.ControlAtPos({16, 16}), label);
 }
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 
 struct TKeyLog : TWinControl {
   using TWinControl::TWinControl;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/headless_window.h"
+#include "screen.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/hints.h"
@@ -12,14 +13,10 @@ namespace {
 
 using namespace ui;
 
-platform::HeadlessWindow& Screen(TForm& form) { return dynamic_cast<platform::HeadlessWindow&>(form.Window()); }
+using testsupport::Screen;
 TAlphaColor ScreenColor(TForm& form, int x, int y) { return Unpremultiply(Screen(form).ScreenPixel(x, y)); }
 
-#define NEEDS_CANVAS() \
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system"
-
 TEST(FormWindow, CustomTitleBarDragsTheWindowAndItsButtonsAct) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetClientSize(400, 200);
   form.SetBorderIcons({.SystemMenu = true, .Minimize = false, .Maximize = false});
@@ -101,7 +98,6 @@ TEST(FormWindow, MovesAndResizesAreReportedOnceWhoeverMadeThem) {
 }
 
 TEST(FormWindow, EmbeddedTranslucentFormDarkensItsParentAndKeepsTheKeys) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetClientSize(200, 100);
   form.SetColor(0xFFFFFFFF);
@@ -185,7 +181,6 @@ struct TOtherHint : THintWindow {
 };
 
 TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   form.SetBounds(100, 100, 300, 200);
   auto* withHint = new TPanel(&form);
@@ -227,7 +222,6 @@ TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
 }
 
 TEST(FormWindow, FreeingTheControlTakesItsHintAlong) {
-  NEEDS_CANVAS();
   TForm form(nullptr);
   auto* withHint = new TPanel(&form);
   withHint->SetParent(&form);

@@ -1,7 +1,6 @@
 // The scroll box: the scroll position offsets the children, and hit testing, alignment and painting follow.
 #include <gtest/gtest.h>
 
-#include "platform/canvas.h"
 #include "ui/scroll_box.h"
 
 namespace {
@@ -92,7 +91,6 @@ struct TPaintRoot : TWinControl {
 };
 
 TEST(ScrollBox, PaintingFollowsTheOffsetAndIsClippedToTheBox) {
-  if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
   TPaintRoot root(nullptr);
   root.SetBounds(0, 0, 60, 60);
   auto* box = Child<TScrollBox>(root, Bounds(10, 10, 40, 40));

@@ -7,7 +7,7 @@
 
 #include "vel/console.h"
 #include "vel/instances.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 int main(int argc, char** argv) {
   std::string command = argc > 1 ? argv[1] : "";

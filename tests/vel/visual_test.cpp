@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
 #include "png_writer.h"
 #include "ui/forms.h"
 #include "ui/picture.h"
@@ -159,7 +158,6 @@ ui::TPicture Quadrants(int width, int height) {
 class ImageTest : public testing::Test {
  protected:
   void SetUp() override {
-    if (!platform::CanvasSupported()) GTEST_SKIP() << "no drawing backend on this system";
     form.SetClientSize(300, 200);
     form.SetColor(kWhite);
     image = new CImage(&form);

@@ -74,14 +74,6 @@ class Canvas {
   virtual bool HasGlyphs(const TextFont& font, const std::string& text) = 0;
 };
 
-// What a system without a drawing backend answers, so the caller can fall back.
-class NotSupported : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// False where this system has no drawing backend yet; the calls below then throw NotSupported.
-bool CanvasSupported();
 std::unique_ptr<Canvas> CreateCanvas(const PixelBuffer& target);
 // Does ahead, on any thread, what the first drawing of the process would otherwise wait for (loading
 // the drawing libraries, reading the system's font configuration). Never needed, never throws: a

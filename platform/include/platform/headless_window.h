@@ -109,8 +109,6 @@ class HeadlessWindow final : public Window {
 std::unique_ptr<WindowBackend> CreateHeadlessBackend();
 // The headless screen: one monitor of this size at the origin (1920 x 1080 until set).
 void SetHeadlessMonitor(const WindowRect& bounds);
-// The headless windows alive now, oldest first.
-std::vector<HeadlessWindow*> HeadlessWindows();
 // The pointer's place on the headless screen; the synthetic pointer input of a window moves it there.
 void SetHeadlessPointer(int x, int y);
 // The picture of the headless desktop behind the windows, placed at the monitor's top-left; without

@@ -23,27 +23,36 @@ bool IsElevated();
 // pacing work never competes with the user-interface thread.
 void LowerCurrentThreadPriority();
 
-struct ProcessEntry {
-  std::string module;    // executable file name without folder
-  std::string fileName;  // full path of the executable; empty when the process cannot be opened
-  std::string command;   // command line as far as it can be read
-  std::uint32_t pid = 0;
-  std::uint32_t parentPid = 0;
-  std::int32_t modules = 0;
-  std::int32_t threads = 0;
-  std::int32_t priority = 0;
-  std::int32_t flags = 0;
+// One running process, as the system's process list reports it.
+struct TProcess {
+  std::string Module;    // executable file name without folder
+  std::string FileName;  // full path of the executable; empty when the process cannot be opened
+  std::string Command;   // command line as far as it can be read
+  std::int32_t PID = 0;
+  std::int32_t ParentPID = 0;
+  std::int32_t Modules = 0;
+  std::int32_t Threads = 0;
+  std::int32_t Priority = 0;
+  std::int32_t Flags = 0;
+
+  // Asks the process to end.
+  void CloseProcess() const;
+  // Forces the process to end.
+  void KillProcess() const;
 };
 
 // One entry per process of the system's process list, in list order. Processes that cannot be opened
 // are listed with their name and numbers.
-std::vector<ProcessEntry> ListProcesses();
+std::vector<TProcess> ListProcesses();
 
 // Full path of a process's executable, or empty when it cannot be read.
 std::string ProcessImagePath(std::uint32_t pid);
 
 // Asks the process to end (`force` false) or forces it to end; does not wait and reports nothing.
 void EndProcess(std::uint32_t pid, bool force);
+
+inline void TProcess::CloseProcess() const { EndProcess(static_cast<std::uint32_t>(PID), false); }
+inline void TProcess::KillProcess() const { EndProcess(static_cast<std::uint32_t>(PID), true); }
 
 // Runs a program or opens a document through the system's shell, detached. `verb` is "open" or
 // "runas" (start with administrator rights, after the system's consent prompt). Reports nothing.

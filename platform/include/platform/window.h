@@ -83,7 +83,7 @@ class Window {
   // The bounds of the monitor the window is on (the one holding most of it).
   virtual WindowRect MonitorBounds() const = 0;
 
-  // The calls below came later; their bodies here are the answer of a system that lacks them.
+  // Capabilities a backend may lack: the bodies here are the answer of a system that lacks them.
 
   // See-through pixels: where a presented picture holds exactly `color` (an opaque 0xAARRGGBB word),
   // the screen behind the window shows. Answers whether the window can do it; off again with false.
@@ -123,8 +123,7 @@ class WindowBackend {
   virtual bool CaptureScreen(const ScreenArea& area, ScreenImage& image) { return SystemCaptureScreen(area, image); }
 };
 
-// The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display, and
-// NotSupported where the system's backend is not built yet.
+// The system's own windows (SDL2 on Linux). Throws std::runtime_error when there is no display.
 std::unique_ptr<WindowBackend> CreateSystemBackend();
 
 // The backend windows are made by: the headless one until another is set.

@@ -1,5 +1,5 @@
 // Shapes rendered anti-aliased into a layer of their own size, then composited over the target.
-#include "lux/gdi.h"
+#include "lux/shapes.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The easing curves, computed in double precision from the single-precision progress.
-#include "lux/anim_colection.h"
+#include "lux/anim_collection.h"
 
 #include <cmath>
 #include <numbers>

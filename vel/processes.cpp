@@ -1,5 +1,5 @@
 // Processes and programs over the seam.
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 #include "platform/process.h"
 #include "platform/shortcut.h"
@@ -7,19 +7,7 @@
 
 namespace vel {
 
-void TProcess::CloseProcess() const { platform::EndProcess(static_cast<std::uint32_t>(PID), false); }
-
-void TProcess::KillProcess() const { platform::EndProcess(static_cast<std::uint32_t>(PID), true); }
-
-std::vector<TProcess> GetRunningProcesses() {
-  std::vector<TProcess> list;
-  for (platform::ProcessEntry& e : platform::ListProcesses()) {
-    list.push_back(TProcess{std::move(e.module), std::move(e.fileName), std::move(e.command),
-                            static_cast<std::int32_t>(e.pid), static_cast<std::int32_t>(e.parentPid),
-                            e.modules, e.threads, e.priority, e.flags});
-  }
-  return list;
-}
+std::vector<TProcess> GetRunningProcesses() { return platform::ListProcesses(); }
 
 void ShellRun(const std::string& FileName, bool Visible, const std::string& Parameters, bool RunAsAdmin,
               const std::string& Directory) {

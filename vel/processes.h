@@ -2,9 +2,10 @@
 // shortcuts, the program's parameters.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/process.h"
 
 namespace ui {
 class TForm;
@@ -12,22 +13,8 @@ class TForm;
 
 namespace vel {
 
-struct TProcess {
-  std::string Module;
-  std::string FileName;
-  std::string Command;
-  std::int32_t PID = 0;
-  std::int32_t ParentPID = 0;
-  std::int32_t Modules = 0;
-  std::int32_t Threads = 0;
-  std::int32_t Priority = 0;
-  std::int32_t Flags = 0;
-
-  // Asks the process to end.
-  void CloseProcess() const;
-  // Forces the process to end.
-  void KillProcess() const;
-};
+// The process record is the system layer's own, with its CloseProcess and KillProcess.
+using TProcess = platform::TProcess;
 
 std::vector<TProcess> GetRunningProcesses();
 void ShellRun(const std::string& FileName, bool Visible, const std::string& Parameters,

@@ -5,7 +5,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "ui/forms.h"
-#include "vel/windows.h"
+#include "vel/processes.h"
 
 using namespace vel;
 
