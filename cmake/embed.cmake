@@ -52,8 +52,9 @@ function(vel_embed_symbol target symbol file)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
-# vel_program_icon(TARGET): on Windows, gives TARGET the application's icon (APP_ICON, made in
-# resources/) as its main icon, the one the shell shows for the file and its windows; elsewhere nothing.
+# vel_program_icon(TARGET): on Windows, gives TARGET the application's icon (APP_ICON, in
+# resources/generated/) as its main icon, the one the shell shows for the file and its windows;
+# elsewhere nothing.
 function(vel_program_icon target)
   if(NOT WIN32)
     return()
@@ -62,5 +63,4 @@ function(vel_program_icon target)
   file(GENERATE OUTPUT ${rc} CONTENT "1 ICON \"${APP_ICON}\"\n")
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${APP_ICON})
   target_sources(${target} PRIVATE ${rc})
-  add_dependencies(${target} app_icon)
 endfunction()

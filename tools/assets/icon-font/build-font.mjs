@@ -26,7 +26,8 @@ const stream = new SVGIcons2SVGFontStream({
 let svgFont = '';
 stream.on('data', (chunk) => { svgFont += chunk; });
 stream.on('end', () => {
-  const ttf = svg2ttf(svgFont, { copyright: 'Icons: Fluent UI System Icons (MIT licence)' });
+  // A fixed creation time: the same glyphs give the same bytes, so regenerating changes nothing.
+  const ttf = svg2ttf(svgFont, { copyright: 'Icons: Fluent UI System Icons (MIT licence)', ts: 0 });
   writeFileSync(output, Buffer.from(ttf.buffer));
 });
 stream.on('error', (error) => {
