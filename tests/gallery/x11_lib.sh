@@ -28,6 +28,9 @@ wait_pixel() {
   done
   fail "$name: pixel ($x, $y) is $got, wanted $mode $want"
 }
+# Gives a window the keyboard (there is no window manager to hand it over on a click) and waits until
+# the X server says the window has it: the program hears of it before any key sent after this.
+give_focus() { timeout 60 xdotool windowfocus --sync "$1" || fail "window $1 did not take the keyboard"; }
 # The mean of a colour's three channels.
 brightness() { echo $(((16#${1:0:2} + 16#${1:2:2} + 16#${1:4:2}) / 3)); }
 
