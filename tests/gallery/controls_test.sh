@@ -20,7 +20,7 @@ click_at() { xdotool mousemove "$(sx "$1")" "$(sy "$2")" click 1; }
 # Puts the pointer where no control is, so that nothing stays hovered.
 park() { xdotool mousemove "$(sx 620)" "$(sy 630)"; }
 at() { pixel "$(shot "$1")" "$(sx "$2")" "$(sy "$3")"; }
-focus() { xdotool windowfocus "$wid"; sleep 0.2; }
+focus() { give_focus "$wid"; }
 
 "$gallery" --controls >"$events" &
 pid=$!
@@ -142,8 +142,7 @@ wait_pixel is "$(sx 620)" "$(sy 630)" "$background" dialog-closed >/dev/null
 # Enter answers with the default button, Yes.
 windows_before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort || true)
 open_yes_no 2
-xdotool windowfocus "$dialog"
-sleep 0.2
+give_focus "$dialog"
 xdotool key Return
 wait_line "dialog: 6"
 wait_pixel is "$(sx 620)" "$(sy 630)" "$background" dialog-entered >/dev/null

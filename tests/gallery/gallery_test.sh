@@ -33,8 +33,7 @@ dark=$(wait_pixel is $bx $by 202020 dark)
 echo "background after the click: $dark"
 
 # There is no window manager to give the focus on a click: the window takes it from xdotool.
-xdotool windowfocus "$wid"
-sleep 0.2
+give_focus "$wid"
 
 # C opens the controls window over this one and its Esc only hides it; the button opens it again.
 controls_shown() {
@@ -48,20 +47,17 @@ controls_shown() {
 }
 xdotool key c
 cid=$(controls_shown yes)
-xdotool windowfocus "$cid"
-sleep 0.2
+give_focus "$cid"
 xdotool key Escape
 controls_shown no >/dev/null
 xdotool mousemove $((X + 644)) $((Y + 362)) click 1
 cid=$(controls_shown yes)
 shot controls-from-button >/dev/null
-xdotool windowfocus "$cid"
-sleep 0.2
+give_focus "$cid"
 xdotool key Escape
 controls_shown no >/dev/null
 kill -0 $pid 2>/dev/null || fail "closing the controls window ended the gallery"
-xdotool windowfocus "$wid"
-sleep 0.2
+give_focus "$wid"
 xdotool key s
 smoke=$(wait_pixel not $bx $by 202020 smoke)
 echo "background under the smoke overlay: $smoke"

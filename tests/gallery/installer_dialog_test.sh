@@ -50,38 +50,13 @@ window_of() {
   echo "$wid"
 }
 
-# The Ok button of a dialog: the rightmost run of pixels on the footer row that is not the footer's
-# colour (the row is read in one go). Sets BX, BY (its middle) and BCOLOR.
-find_ok() {
-  local image=$1
-  local row=$((Y + HEIGHT - 26))
-  local found
-  found=$(convert "$image" -crop "${WIDTH}x1+${X}+${row}" +repage -depth 8 txt:- |
-    awk -F'[ ,:]+' 'NR > 1 { split($0, f, "#"); c[$1] = substr(f[2], 1, 6); n = $1 }
-      END {
-        footer = c[3]; right = -1; left = -1
-        for (x = n - 3; x > n - 220 && x >= 0; x--) {
-          if (c[x] != footer) { if (right < 0) right = x; left = x }
-          else if (right >= 0 && right - x > 60) break
-        }
-        print footer, left, right, (left >= 0 ? c[left + 6] : "none")
-      }')
-  local footer left right
-  read -r footer left right BCOLOR <<<"$found"
-  [[ $right -ge 0 ]] || fail "no button on the footer row $row (footer $footer)"
-  BX=$((X + (left + right) / 2)) BY=$row
-  echo "footer $footer, button $((X + left))..$((X + right)), colour $BCOLOR"
-}
-
+import -window root "$box/before-help.png"
 start help -help
 help_runner=$RUNNER help_pid=$CHILD
 wid=$(window_of "$help_pid")
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
-echo "help dialog: ${WIDTH}x$HEIGHT at $X,$Y"
+wait_dialog_drawn "$wid" help "$box/before-help.png"
+echo "help dialog: ${WIDTH}x$HEIGHT at $X,$Y; $BUTTON"
 [[ $WIDTH -gt 300 && $HEIGHT -gt 300 ]] || fail "the help dialog is ${WIDTH}x$HEIGHT"
-image=$(shot help)
-find_ok "$image"
 r=$((16#${BCOLOR:0:2})) g=$((16#${BCOLOR:2:2})) b=$((16#${BCOLOR:4:2}))
 # The accent look: a saturated colour, not the grey of a plain button or the footer.
 spread=$(( (r > g ? (r > b ? r : b) : (g > b ? g : b)) - (r < g ? (r < b ? r : b) : (g < b ? g : b)) ))
@@ -90,14 +65,12 @@ help_x=$BX help_y=$BY
 [[ ! -s $box/help.out ]] || fail "the installer printed: $(cat "$box/help.out")"
 
 # A second copy while the first one runs.
+import -window root "$box/before-second.png"
 start second
 second_runner=$RUNNER second_pid=$CHILD
 wid2=$(window_of "$second_pid")
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$wid2")"
-echo "already-running dialog: ${WIDTH}x$HEIGHT at $X,$Y"
-image=$(shot already_running)
-find_ok "$image"
+wait_dialog_drawn "$wid2" already_running "$box/before-second.png"
+echo "already-running dialog: ${WIDTH}x$HEIGHT at $X,$Y; $BUTTON"
 xdotool mousemove "$BX" "$BY" click 1
 set +e
 wait "$second_runner"

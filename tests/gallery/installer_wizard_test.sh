@@ -200,6 +200,15 @@ click_until_accent() {
   fail "$name: the control at ($x, $y) did not take the accent colour"
 }
 
+# Moves the pointer onto a control (client coordinates of a flat point of it) and waits until the
+# control shows it is hovered: the window has then dealt with all the input sent before.
+hover_until_lit() {
+  local x=$((X + $1)) y=$((Y + $2)) rest
+  rest=$(pixel "$(shot "$3")" "$x" "$y")
+  xdotool mousemove "$x" "$y"
+  wait_pixel not "$x" "$y" "$rest" "$3" >/dev/null
+}
+
 # Goes from the welcome page to the settings page, answering the licence.
 to_settings() {
   click "${NEXT[@]}"
@@ -212,12 +221,13 @@ to_settings() {
 # Types a folder into the settings page's path edit in place of what it shows. The X server has no
 # window manager to hand the keyboard back to the window when a dialog of it closed; this does.
 type_path() {
-  xdotool windowfocus --sync "$WID"
-  sleep 0.5
+  give_focus "$WID"
   click_until_accent "${PATH_EDIT[@]}" "${PATH_EDIT[0]}" 165 "$case_name-path-focused" 5
   xdotool key ctrl+a
   xdotool type --delay 5 "$1"
-  sleep 0.3
+  # The window deals with its input in order: once the pointer moved onto Next afterwards lights it,
+  # every key before has been dealt with.
+  hover_until_lit 592 414 "$case_name-settings-typed"
 }
 
 # Whether an install report lists its files. The Windows build writes it in UTF-16 with its mark, so
@@ -258,7 +268,6 @@ case_main() {
 
   local target=$box/apps/Quarrow
   type_path "$target"
-  shot main-settings-typed >/dev/null
   click "${NEXT[@]}"
   wait_page 6 main-ready
   click "${NEXT[@]}"
@@ -317,9 +326,10 @@ case_processes() {
   wait_page 2 processes-welcome
   click "${NEXT[@]}"
   wait_page 3 processes-page
-  # Still running: Next keeps the page.
+  # Still running: Next keeps the page (once Terminate All lights under the pointer, the click on Next
+  # before it has been dealt with).
   click "${NEXT[@]}"
-  sleep 1
+  hover_until_lit 400 300 processes-next
   wait_page 3 processes-still
   kill -0 "$demo" 2>/dev/null || fail "the application ended without being asked"
   [[ $(running_copies) == "$demo" ]] || fail "copies other than ours run: $(running_copies | tr '\n' ' ')"
@@ -375,6 +385,7 @@ case_error() {
 case_info() {
   open_installer
   wait_page 2 info-welcome
+  import -window root "$box/before-info.png"
   click "${INFO[@]}"
   wait_dialog info-dialog
   local did="" DX DY DW DH
@@ -384,9 +395,8 @@ case_info() {
     sleep 0.1
   done
   [[ -n $did ]] || fail "no \"Installer Package Information\" window"
+  (wait_dialog_drawn "$did" info-dialog "$box/before-info.png")
   eval "$(xdotool getwindowgeometry --shell "$did" | sed 's/^X=/DX=/; s/^Y=/DY=/; s/^WIDTH=/DW=/; s/^HEIGHT=/DH=/')"
-  sleep 0.5
-  shot info-dialog >/dev/null
   # The bottom row's buttons sit at its right, Close outermost, each 110 wide with 5 around it.
   xdotool mousemove $((DX + DW - 180)) $((DY + DH - 20)) click 1
   local copied=""
@@ -413,7 +423,7 @@ case_wine() {
   open_installer
   wait_page 2 wine-welcome
   # Enter presses the focused button, which is the page's way forward.
-  xdotool windowfocus --sync "$WID"
+  give_focus "$WID"
   xdotool key Return
   wait_page 4 wine-license
   click "${NEXT[@]}"
@@ -425,7 +435,6 @@ case_wine() {
   click "${NEXT[@]}"
   wait_page 5 wine-settings
   type_path 'C:\QuarrowTest\Quarrow'
-  shot wine-settings-typed >/dev/null
   click "${NEXT[@]}"
   wait_page 6 wine-ready
   # Install: the installing page may pass between two screenshots here, so only its end is awaited.
@@ -453,9 +462,10 @@ case_wine() {
 
 # Waits for the dialog of a run (a process that shows nothing else) and gives it the keyboard; prints
 # its id. The framework's message dialogs draw their title inside and leave the window's caption
-# empty: they are known by their process. The dialog is stored as a screenshot of the given name.
+# empty: they are known by their process. The dialog is stored as a screenshot of the given name, once
+# it shows its own picture (a screenshot from before the run started tells).
 focus_dialog() {
-  local pid=$1 name=$2 wid=""
+  local pid=$1 name=$2 before=$3 wid=""
   for _ in $(seq 300); do
     wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1 || true)
     [[ -n $wid ]] && break
@@ -464,23 +474,25 @@ focus_dialog() {
   done
   [[ -n $wid ]] || fail "$name: no dialog"
   [[ -z $(xdotool getwindowname "$wid") ]] || fail "$name: the dialog's window is named \"$(xdotool getwindowname "$wid")\""
-  xdotool windowfocus --sync "$wid"
-  sleep 0.5
-  shot "$name" >/dev/null
+  give_focus "$wid"
+  # In a subshell: the wizard's place (X, Y) stays.
+  (wait_dialog_drawn "$wid" "$name" "$before")
   echo "$wid"
 }
 # The framework's dialogs of the Windows build, each answered with the keyboard.
 case_wine_dialogs() {
+  import -window root "$box/before.png"
   start_setup -help
-  focus_dialog "$RUN_PID" wine-help >/dev/null
+  focus_dialog "$RUN_PID" wine-help "$box/before.png" >/dev/null
   xdotool key Return
   expect_exit 0 "$RUN_PID" "the help"
 
   # A second copy beside the wizard is refused; the wizard stays.
   open_installer
   wait_page 2 wine-first
+  import -window root "$box/before.png"
   start_setup
-  focus_dialog "$RUN_PID" wine-already-running >/dev/null
+  focus_dialog "$RUN_PID" wine-already-running "$box/before.png" >/dev/null
   xdotool key Return
   expect_exit 5 "$RUN_PID" "the second copy"
   kill -0 "$SETUP_PID" 2>/dev/null || fail "the refused copy ended the first one"
@@ -490,8 +502,9 @@ case_wine_dialogs() {
   # A newer version on record: the question comes before the wizard, and No declines.
   wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quarrow Studio' /v DisplayVersion \
     /t REG_SZ /d 9.0.0.0 /f >/dev/null 2>&1 || fail "the newer version could not be recorded"
+  import -window root "$box/before.png"
   start_setup
-  focus_dialog "$RUN_PID" wine-newer-version >/dev/null
+  focus_dialog "$RUN_PID" wine-newer-version "$box/before.png" >/dev/null
   xdotool key Escape
   expect_exit 7 "$RUN_PID" "the newer-version question"
 }

@@ -32,10 +32,11 @@ no_menu_window() {
   done
   fail "the menu window is still open"
 }
-# Right-clicks the edit box, which opens its menu; waits for the n-th opening.
+# Right-clicks the edit box, which opens its menu; waits until the n-th opening has ended (the menu
+# grows to its height in a short animation, and its frames before the last are not the open menu).
 open_edit_menu() {
   xdotool mousemove "$(sx 60)" "$(sy 95)" click 3
-  wait_line "menu: edit opened" "$1"
+  wait_line "menu: edit open" "$1"
   menu_window
 }
 
@@ -49,11 +50,19 @@ pid=$!
 trap 'stop $pid' EXIT
 wid=$(timeout 120 xdotool search --sync --onlyvisible --name "^Lux Menus$" | head -1)
 [[ -n $wid ]] || fail "no menus window"
-eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
+# Wine may show the window a moment in the system's frame, elsewhere, before the form takes its own
+# title bar: its place counts once the X window is the form's client area.
+for _ in $(seq 150); do
+  eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
+  [[ $WIDTH == 600 && $HEIGHT == 400 ]] && break
+  sleep 0.1
+done
+[[ $WIDTH == 600 && $HEIGHT == 400 ]] || fail "the menus window is ${WIDTH}x$HEIGHT, not 600x400"
 wait_line "menus: shown"
-xdotool windowfocus "$wid"
-sleep 0.3
-before=$(shot menus-before)
+give_focus "$wid"
+# The window's first frame is on the screen once its background shows beside the controls.
+wait_pixel is "$(sx 10)" "$(sy 200)" F3F3F3 menus-before >/dev/null
+before=$shots/menus-before.png
 
 mid=$(open_edit_menu 1)
 eval "$(xdotool getwindowgeometry --shell "$mid" | sed 's/^/M/')"  # MX, MY, MWIDTH, MHEIGHT

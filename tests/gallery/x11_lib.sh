@@ -28,6 +28,48 @@ wait_pixel() {
   done
   fail "$name: pixel ($x, $y) is $got, wanted $mode $want"
 }
+# A message dialog's rightmost footer button, its window at X, Y, WIDTH, HEIGHT of a screenshot: the
+# rightmost run of pixels on the footer row that is not the footer's colour (the row is read in one
+# go). Sets BX, BY (its middle), BCOLOR and BUTTON (what was found); answers false when there is none.
+dialog_button() {
+  local image=$1 row=$((Y + HEIGHT - 26)) found footer left right
+  found=$(convert "$image" -crop "${WIDTH}x1+${X}+${row}" +repage -depth 8 txt:- |
+    awk -F'[ ,:]+' 'NR > 1 { split($0, f, "#"); c[$1] = substr(f[2], 1, 6); n = $1 }
+      END {
+        footer = c[3]; right = -1; left = -1
+        for (x = n - 3; x > n - 220 && x >= 0; x--) {
+          if (c[x] != footer) { if (right < 0) right = x; left = x }
+          else if (right >= 0 && right - x > 60) break
+        }
+        print footer, left, right, (left >= 0 ? c[left + 6] : "none")
+      }')
+  read -r footer left right BCOLOR <<<"$found"
+  BUTTON="footer $footer on row $row, button $((X + left))..$((X + right)), colour $BCOLOR"
+  [[ $right -ge 0 ]] || return 1
+  BX=$((X + (left + right) / 2)) BY=$row
+}
+# Waits until a message dialog's window shows its own picture, and keeps that screenshot under a name.
+# A window is on the screen a moment before its first frame, showing what was behind it: its area must
+# differ from the same area of a screenshot taken before it opened, and show a footer button. Sets X, Y,
+# WIDTH, HEIGHT (the window) and what dialog_button sets.
+# Usage: wait_dialog_drawn WINDOW NAME SCREENSHOT_BEFORE
+wait_dialog_drawn() {
+  local wid=$1 name=$2 before=$3 image area
+  for _ in $(seq 150); do
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    image=$(shot "$name")
+    area="${WIDTH}x$HEIGHT+$X+$Y"
+    if [[ $(convert "$image" -crop "$area" +repage -format '%#' info:) != \
+          "$(convert "$before" -crop "$area" +repage -format '%#' info:)" ]] && dialog_button "$image"; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "$name: the dialog does not show its own picture with a button (${BUTTON:-nothing found})"
+}
+# Gives a window the keyboard (there is no window manager to hand it over on a click) and waits until
+# the X server says the window has it: the program hears of it before any key sent after this.
+give_focus() { timeout 60 xdotool windowfocus --sync "$1" || fail "window $1 did not take the keyboard"; }
 # The mean of a colour's three channels.
 brightness() { echo $(((16#${1:0:2} + 16#${1:2:2} + 16#${1:4:2}) / 3)); }
 

@@ -33,6 +33,8 @@ FXPopupItem* Item(FXPopupComponent& To, const std::string& Text, const char* Gly
 
 TMenusWindow::TMenusWindow(bool QuitOnClose)
     : FXForm(nullptr, 0), FMenu(std::make_unique<FXPopupMenu>(nullptr)), FFlatMenu(std::make_unique<FXPopupMenu>(nullptr)) {
+  FOpenWatch.SetEnabled(false);
+  FOpenWatch.SetInterval(10);
   SetCaption("Lux Menus");
   SetBorderStyle(ui::TFormBorderStyle::bsSingle);
   SetBorderIcons({.SystemMenu = true, .Minimize = false, .Maximize = false});
@@ -52,7 +54,10 @@ TMenusWindow::TMenusWindow(bool QuitOnClose)
   FEdit->SetParent(this);
   FEdit->SetBounds(20, 80, 300, 35);
   FEdit->SetText("menus in the gallery");
-  FEdit->DefaultMenu().OnPopup = [](ui::TComponent*) { Say("menu: edit opened"); };
+  FEdit->DefaultMenu().OnPopup = [this](ui::TComponent*) {
+    Say("menu: edit opened");
+    SayWhenOpen(FEdit->DefaultMenu(), "menu: edit open");
+  };
   auto report = FEdit->DefaultMenu().OnItemClick;
   FEdit->DefaultMenu().OnItemClick = [report](ui::TComponent* Sender, FXPopupComponent* Item, int Index) {
     report(Sender, Item, Index);
@@ -88,7 +93,10 @@ TMenusWindow::TMenusWindow(bool QuitOnClose)
 }
 
 void TMenusWindow::BuildMenu(FXPopupMenu& Menu) {
-  Menu.OnPopup = [](ui::TComponent*) { Say("menu: opened"); };
+  Menu.OnPopup = [this, &Menu](ui::TComponent*) {
+    Say("menu: opened");
+    SayWhenOpen(Menu, "menu: open");
+  };
   Menu.OnItemClick = [](ui::TComponent*, FXPopupComponent* Item, int) { Say("menu: " + Item->Text()); };
   Item(Menu, "Open", "\uE8E5")->SetIsDefault(true);
   Item(Menu, "Save", "\uE74E")->SetShortcut("Ctrl+S");
@@ -107,6 +115,17 @@ void TMenusWindow::BuildMenu(FXPopupMenu& Menu) {
   FXPopupItem* more = Item(Menu, "More");
   Item(*more, "Export");
   Item(*more, "Print");
+}
+
+void TMenusWindow::SayWhenOpen(const FXPopupMenu& Menu, std::string Line) {
+  // The animation's last frame is presented before it stops animating, and the loop has passed it on
+  // to the screen by the time a tick comes.
+  FOpenWatch.OnTimer = [this, &Menu, Line = std::move(Line)] {
+    if (Menu.Animating()) return;
+    FOpenWatch.SetEnabled(false);
+    Say(Line);
+  };
+  FOpenWatch.SetEnabled(true);
 }
 
 }  // namespace gallery
