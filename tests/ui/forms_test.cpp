@@ -318,7 +318,9 @@ TEST(Form, AHandlerMayEndItsOwnFormWhileTheInputRuns) {
         if (release) Application().Release(std::move(owned));
         else owned.reset();
         goneInHandler = gone;
-        if (release) EXPECT_FALSE(form->Visible());
+        if (release) {
+          EXPECT_FALSE(form->Visible());
+        }
       };
       switch (event) {
         case TEvent::Down:
