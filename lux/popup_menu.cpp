@@ -118,7 +118,8 @@ FXPopupComponent::~FXPopupComponent() {
   FAnim.reset();
   FItems->Clear(true);
   FGlassBlur = nullptr;
-  FForm.reset();
+  // One of the window's own handlers may be freeing this component: the window goes once it returned.
+  ui::Application().Release(std::move(FForm));
 }
 
 bool FXPopupComponent::MenuOpen() const { return FForm && FForm->Visible(); }
@@ -172,10 +173,24 @@ void FXPopupComponent::CreateWindow() {
   if (ThemeManager().FormFontHeight() > 0) form.Font.SetHeight(ThemeManager().FormFontHeight());
   FNormalHeight = 0;
   FNormalWidth = 0;
-  form.OnShow = [this](ui::TForm&) { FormShow(); };
-  form.OnActivate = [this](ui::TForm&) { FormActivate(); };
-  form.OnDeactivate = [this](ui::TForm&) { FormDeactivate(); };
-  form.OnKeyDown = [this](ui::TWinControl&, int& Key, ui::TShiftState) { FormKeyDown(Key); };
+  // A window released by its own handler outlives its component, or is no longer its window: its
+  // later events reach nothing.
+  auto owner = [self = std::weak_ptr<FXPopupComponent*>(FSelf), window = &form]() -> FXPopupComponent* {
+    const auto alive = self.lock();
+    return alive && *alive && (*alive)->FForm.get() == window ? *alive : nullptr;
+  };
+  form.OnShow = [owner](ui::TForm&) {
+    if (auto* c = owner()) c->FormShow();
+  };
+  form.OnActivate = [owner](ui::TForm&) {
+    if (auto* c = owner()) c->FormActivate();
+  };
+  form.OnDeactivate = [owner](ui::TForm&) {
+    if (auto* c = owner()) c->FormDeactivate();
+  };
+  form.OnKeyDown = [owner](ui::TWinControl&, int& Key, ui::TShiftState) {
+    if (auto* c = owner()) c->FormKeyDown(Key);
+  };
 
   FGlassBlur = new FXBlurMaterial(&form);
   FXBlurMaterial& blur = *FGlassBlur;
@@ -185,16 +200,26 @@ void FXPopupComponent::CreateWindow() {
   if (root) blur.SetCustomColors(*root->FCustomColors);
   blur.UpdateTheme(false);
   blur.SetRefreshMode(FXGlassRefreshMode::Manual);
-  blur.OnPaintBuffer = [this](FXControl*) { PaintItems(); };
-  blur.OnMouseDown = [this](ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
-    FItemPressed = true;
-    if (FGlassBlur) FGlassBlur->ReDraw();
+  blur.OnPaintBuffer = [owner](FXControl*) {
+    if (auto* c = owner()) c->PaintItems();
   };
-  blur.OnMouseUp = [this](ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) { MouseReleased(); };
-  blur.OnMouseMove = [this](ui::TControl&, ui::TShiftState, int X, int Y) { MouseMoveAt(X, Y); };
-  blur.OnMouseEnter = [this](ui::TControl&) {
-    FItemPressed = false;
-    if (FGlassBlur) FGlassBlur->ReDraw();
+  blur.OnMouseDown = [owner](ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
+    auto* c = owner();
+    if (!c) return;
+    c->FItemPressed = true;
+    if (c->FGlassBlur) c->FGlassBlur->ReDraw();
+  };
+  blur.OnMouseUp = [owner](ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
+    if (auto* c = owner()) c->MouseReleased();
+  };
+  blur.OnMouseMove = [owner](ui::TControl&, ui::TShiftState, int X, int Y) {
+    if (auto* c = owner()) c->MouseMoveAt(X, Y);
+  };
+  blur.OnMouseEnter = [owner](ui::TControl&) {
+    auto* c = owner();
+    if (!c) return;
+    c->FItemPressed = false;
+    if (c->FGlassBlur) c->FGlassBlur->ReDraw();
   };
   blur.SyncroniseImage();
 }
@@ -437,7 +462,8 @@ void FXPopupComponent::CloseMenu(bool FreeMem) {
     FAnim.reset();
     FAnimating = false;
     FGlassBlur = nullptr;
-    FForm.reset();
+    // Closed from one of its items' handlers, the window is still handling the click or key.
+    ui::Application().Release(std::move(FForm));
   } else if (FForm && FForm->Visible()) {
     FForm->Close();
   }

@@ -27,6 +27,7 @@ TApplication::TApplication() : uiThread_(std::this_thread::get_id()) {
 }
 
 TApplication::~TApplication() {
+  released_.clear();
   // The hint controller's timers belong to this loop: they go while it still stands.
   hints_.reset();
   // No loop runs any more: every call handed over now or later is refused, so a worker waiting in
@@ -280,6 +281,21 @@ void TApplication::Sleep(const Clock::time_point* until) {
   else
     changed_.wait(lock, ready);
   roused_ = false;
+}
+
+void TApplication::Release(std::unique_ptr<TComponent> Component) {
+  if (!Component || handlingInput_ == 0) return;
+  if (auto* control = dynamic_cast<TControl*>(Component.get())) control->Hide();
+  released_.push_back(std::move(Component));
+}
+
+void TApplication::InputEnds() {
+  if (--handlingInput_ > 0) return;
+  // A destructor may release more; those go too.
+  while (!released_.empty()) {
+    std::vector<std::unique_ptr<TComponent>> going;
+    going.swap(released_);
+  }
 }
 
 void TApplication::AddForm(TForm* form, bool listed) {

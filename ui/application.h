@@ -28,6 +28,7 @@ class EApplicationClosing : public std::runtime_error {
 };
 
 class TTimer;
+class TComponent;
 class TForm;
 class TControl;
 class THintWindow;
@@ -127,6 +128,11 @@ class TApplication {
   std::uint64_t AddPressWatcher(std::function<void(TForm& form)> Watcher);
   void RemovePressWatcher(std::uint64_t Id);
 
+  // Frees `Component` once the input being handled has returned, or at once when none is; a control
+  // is hidden meanwhile. So a handler may close for good the window (or free the control) whose press,
+  // key or click is still on its way through it.
+  void Release(std::unique_ptr<TComponent> Component);
+
   // The application's error report for a std::exception that escapes a tick or a handed call; the
   // loop goes on afterwards. Unset, the message goes to the standard error stream.
   std::function<void(const std::exception&)> OnException;
@@ -155,6 +161,11 @@ class TApplication {
   void ControlGoing(TControl* control);
 
   void PressOn(TForm& form);
+  // A form hands input to its controls between these two; the end of the outermost frees what was released.
+  void InputBegins() { ++handlingInput_; }
+  void InputEnds();
+  int handlingInput_ = 0;
+  std::vector<std::unique_ptr<TComponent>> released_;
   std::map<std::uint64_t, std::function<void(TForm&)>> pressWatchers_;
   std::uint64_t nextPressWatcher_ = 1;
 

@@ -176,6 +176,7 @@ TForm::TForm(TComponent* owner, bool listed)
 }
 
 TForm::~TForm() {
+  *alive_ = false;
   Application().RemoveForm(this);
   // Children go while the form can still answer for them; the window goes last.
   DestroyComponents();
@@ -539,26 +540,40 @@ bool TForm::InputShutOut(bool pressed) {
   return true;
 }
 
+struct TForm::TInputScope {
+  TInputScope() { Application().InputBegins(); }
+  ~TInputScope() { Application().InputEnds(); }
+  TInputScope(const TInputScope&) = delete;
+  TInputScope& operator=(const TInputScope&) = delete;
+};
+
 void TForm::InputPointerMoved(int x, int y, unsigned shift) {
   if (InputShutOut()) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   TControl* target = TargetAt(x, y);
   // While captured, hovering follows the pointer but enter and leave wait for the release.
   TControl* under = capture_ ? capture_ : target;
   if (under != hover_) {
     if (hover_) hover_->MouseLeave();
+    if (!*alive) return;
     hover_ = under;
     if (hover_) hover_->MouseEnter();
+    if (!*alive) return;
   }
   window_->SetCursor(target->Cursor());
   if (!capture_) Application().HintMouseMove(target, {Left() + x, Top() + y});
   const TPoint local = target->FormToClient({x, y});
   target->MouseMove(shift, local.X, local.Y);
-  Update();
+  if (*alive) Update();
 }
 
 void TForm::InputPointerLeft() {
   if (capture_) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   if (hover_) hover_->MouseLeave();
+  if (!*alive) return;
   hover_ = nullptr;
   Application().HintMouseMove(nullptr, {});
   Update();
@@ -566,8 +581,12 @@ void TForm::InputPointerLeft() {
 
 void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, unsigned shift) {
   if (InputShutOut(down)) return;
+  const TInputScope scope;
+  // A handler may free the form; then nothing here touches it again.
+  const std::shared_ptr<bool> alive = alive_;
   if (down) {
     Application().PressOn(*this);
+    if (!*alive) return;
     Application().CancelHint();
     TControl* target = TargetAt(x, y);
     if (!target->EnabledInTree()) return;
@@ -577,6 +596,7 @@ void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, u
         SetActiveControl(w);
         break;
       }
+    if (!*alive) return;
     if (buttonsDown_++ == 0) {
       capture_ = target;
       window_->SetCapture(true);
@@ -584,23 +604,29 @@ void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, u
     if (button == platform::MouseButton::Left) pressed_ = target;
     const TPoint local = target->FormToClient({x, y});
     target->MouseDown(button, shift, local.X, local.Y);
+    if (!*alive) return;
   } else {
     if (buttonsDown_ == 0) return;  // the press went to another window
     TControl* target = TargetAt(x, y);
     if (--buttonsDown_ == 0) ReleaseCapture();
     const TPoint local = target->FormToClient({x, y});
     target->MouseUp(button, shift, local.X, local.Y);
+    if (!*alive) return;
+    // A target freed by its own handler has already left pressed_.
     if (button == platform::MouseButton::Left && pressed_ == target && target->ClientRect().Contains(local)) {
       pressed_ = nullptr;
       target->Click();
+      if (!*alive) return;
     }
     // The pointer may have left the captured control meanwhile: hovering catches up now.
     if (!capture_) {
       TControl* under = TargetAt(x, y);
       if (under != hover_) {
         if (hover_) hover_->MouseLeave();
+        if (!*alive) return;
         hover_ = under;
         hover_->MouseEnter();
+        if (!*alive) return;
       }
     }
   }
@@ -609,19 +635,25 @@ void TForm::InputButton(platform::MouseButton button, bool down, int x, int y, u
 
 void TForm::InputWheel(int delta, int x, int y, unsigned shift) {
   if (InputShutOut()) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   for (TControl* c = TargetAt(x, y); c; c = c->Parent()) {
     if (!c->EnabledInTree()) break;
     const TPoint local = c->FormToClient({x, y});
     if (c->MouseWheel(shift, delta, local.X, local.Y)) break;
+    if (!*alive) return;
   }
-  Update();
+  if (*alive) Update();
 }
 
 void TForm::InputKey(int key, bool down, unsigned shift) {
   if (InputShutOut()) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   TWinControl* target = active_ ? active_ : this;
   if (down && KeyPreview && target != this && OnKeyDown) {
     OnKeyDown(*this, key, shift);
+    if (!*alive) return;
     if (key == 0) {
       Update();
       return;
@@ -637,23 +669,28 @@ void TForm::InputKey(int key, bool down, unsigned shift) {
   } else {
     target->KeyUp(key, shift);
   }
-  Update();
+  if (*alive) Update();
 }
 
 void TForm::InputCharacter(const std::string& utf8) {
   if (InputShutOut()) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   if (KeyPreview && active_ && active_ != this && OnKeyPress) OnKeyPress(*this, utf8);
+  if (!*alive) return;
   (active_ ? active_ : static_cast<TWinControl*>(this))->KeyPress(utf8);
-  Update();
+  if (*alive) Update();
 }
 
 void TForm::InputFocus(bool focused) {
   if (focused == activeWindow_) return;
+  const TInputScope scope;
+  const std::shared_ptr<bool> alive = alive_;
   activeWindow_ = focused;
   if (!focused) Application().CancelHint();
   titleBar_.Invalidate();
   Activated(focused);
-  Update();
+  if (*alive) Update();
 }
 
 void TForm::InputResize(int width, int height) { SetClientSize(width, height); }
@@ -661,6 +698,7 @@ void TForm::InputResize(int width, int height) { SetClientSize(width, height); }
 void TForm::InputCloseRequest() {
   // A window behind a modal one cannot be closed by the user either.
   if (InputShutOut()) return;
+  const TInputScope scope;
   Close();
 }
 

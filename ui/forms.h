@@ -237,6 +237,8 @@ class TForm : public TWinControl, private platform::WindowInput {
   // A maximised embedded form covers its parent.
   void FitEmbedded();
 
+  // Held while the form hands one piece of input to its controls (see TApplication::Release).
+  struct TInputScope;
   void InputPointerMoved(int x, int y, unsigned shift) override;
   void InputPointerLeft() override;
   void InputButton(platform::MouseButton button, bool down, int x, int y, unsigned shift) override;
@@ -275,6 +277,8 @@ class TForm : public TWinControl, private platform::WindowInput {
   int buttonsDown_ = 0;
   bool activeWindow_ = false;
   bool dirty_ = true;
+  // False once the form is gone: input code learns that a handler freed the form it runs in.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace ui

@@ -426,6 +426,38 @@ TEST_F(ButtonTest, EnterAndSpacePressAndClick) {
   EXPECT_EQ(button->InteractionState(), S::None);
 }
 
+// A button's own click handler may free it, whether the pointer or a key clicked it.
+TEST_F(ButtonTest, AButtonFreedByItsOwnClickIsLeftAlone) {
+  auto form = ShownForm();
+  platform::HeadlessWindow& screen = Screen(*form);
+  const int ways[] = {0, platform::keys::Return, platform::keys::Space};
+  for (const int key : ways) {
+    SCOPED_TRACE(key);
+    FXButton* button = Place(*form, 10, 10);
+    button->ModalResult = ui::mrOk;
+    int clicks = 0;
+    button->OnClick = [&](ui::TControl& sender) {
+      ++clicks;
+      delete &sender;
+    };
+    if (key == 0) {
+      screen.MoveTo(50, 25);
+      screen.Click(50, 25);
+    } else {
+      button->SetFocus();
+      screen.KeyDown(key);
+      screen.Type(key == platform::keys::Return ? "\r" : " ");
+      screen.KeyUp(key);
+    }
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(form->ControlCount(), 0);
+    EXPECT_EQ(form->ModalResult(), ui::mrOk);
+    form->SetModalResult(ui::mrNone);
+    // The form takes input as before.
+    screen.Click(50, 25);
+  }
+}
+
 TEST_F(ButtonTest, ModalResultReachesTheFormUnlessCancelled) {
   auto form = ShownForm();
   FXButton* ok = Place(*form, 10, 10);

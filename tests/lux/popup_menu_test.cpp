@@ -258,6 +258,49 @@ TEST_F(PopupMenu, PointerHighlightsEnabledItemsOnlyAndClicksFollowTheCloseRules)
   (void)plain;
 }
 
+// The handlers of a click or key on an item may close the menu for good, or free it, while that
+// click or key is still on its way through the menu's window.
+TEST_F(PopupMenu, ItemHandlersMayFreeTheMenuOrItsWindow) {
+  enum class TEnd { Close, Free };
+  for (const bool itemClick : {false, true})
+    for (const TEnd end : {TEnd::Close, TEnd::Free})
+      for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "OnItemClick " << itemClick << ", free " << (end == TEnd::Free)
+                                        << ", key " << byKey);
+        if (!menu) {
+          menu = std::make_unique<FXPopupMenu>(nullptr);
+          menu->SetAnimationType(FXAnimateSelection::Instant);
+        }
+        FXPopupItem* item = Add(*menu, "Go");
+        int runs = 0;
+        auto finish = [&] {
+          ++runs;
+          if (end == TEnd::Free) menu.reset();
+          else menu->CloseMenu(true);
+        };
+        if (itemClick) menu->OnItemClick = [&](ui::TComponent*, FXPopupComponent*, int) { finish(); };
+        else item->OnClick = [&](ui::TComponent*) { finish(); };
+        Open(300, 200);
+        if (byKey) {
+          MenuScreen(*menu).TypeKey(keys::Down);
+          // Only the press: its release would go to whichever window has the focus by then.
+          MenuScreen(*menu).KeyDown(keys::Return);
+        } else {
+          Click(*menu, 0);
+        }
+        EXPECT_EQ(runs, 1);
+        if (!menu) continue;
+        EXPECT_EQ(menu->MenuWindow(), nullptr);
+        // Made anew, the window works as the first one did.
+        Open(300, 200);
+        Click(*menu, 0);
+        EXPECT_EQ(runs, 2);
+        EXPECT_EQ(menu->MenuWindow(), nullptr);
+        menu->Items().Clear(true);
+        menu->OnItemClick = nullptr;
+      }
+}
+
 TEST_F(PopupMenu, ACheckedRadioItemClickedStaysCheckedWithoutOnCheck) {
   FXPopupItem* r1 = Add(*menu, "One");
   FXPopupItem* r2 = Add(*menu, "Two");

@@ -1,6 +1,8 @@
 // Forms on the headless window backend: presenting pixels, input changing a control, modal runs, closing.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "toggle_control.h"
 
 #include "platform/headless_window.h"
@@ -285,6 +287,60 @@ TEST(Form, NestedModalRunsLetOnlyTheInnermostTakeInputAndHandTheFocusBackInTurn)
   EXPECT_TRUE(outerActiveAfterInner);
   EXPECT_EQ(outerAfterInner, 1) << "the outer form takes input again once the inner run ended";
   EXPECT_TRUE(owner.Active());
+}
+
+// A handler may end the form its input runs in: released, the form lives until the input has
+// returned; freed outright, the form's input code touches nothing of it afterwards.
+TEST(Form, AHandlerMayEndItsOwnFormWhileTheInputRuns) {
+  struct TWatched : TGraphicControl {
+    using TGraphicControl::TGraphicControl;
+    ~TWatched() override { *Gone = true; }
+    bool* Gone = nullptr;
+  };
+  enum class TEvent { Down, Up, Click, Key };
+  for (const bool release : {true, false})
+    for (const TEvent event : {TEvent::Down, TEvent::Up, TEvent::Click, TEvent::Key}) {
+      SCOPED_TRACE(testing::Message() << "release " << release << ", event " << static_cast<int>(event));
+      auto owned = std::make_unique<TForm>(nullptr);
+      TForm* form = owned.get();
+      bool gone = false, goneInHandler = true;
+      auto* square = new TWatched(form);
+      square->Gone = &gone;
+      square->SetBounds(10, 10, 40, 30);
+      square->SetParent(form);
+      form->Show();
+      platform::HeadlessWindow& screen = Screen(*form);
+      auto end = [&] {
+        if (release) Application().Release(std::move(owned));
+        else owned.reset();
+        goneInHandler = gone;
+        if (release) {
+          EXPECT_FALSE(form->Visible());
+        }
+      };
+      switch (event) {
+        case TEvent::Down:
+          square->OnMouseDown = [&](TControl&, TMouseButton, TShiftState, int, int) { end(); };
+          // The release would reach a window already gone.
+          screen.Press(TMouseButton::Left, 20, 20);
+          break;
+        case TEvent::Up:
+          square->OnMouseUp = [&](TControl&, TMouseButton, TShiftState, int, int) { end(); };
+          screen.Click(20, 20);
+          break;
+        case TEvent::Click:
+          square->OnClick = [&](TControl&) { end(); };
+          screen.Click(20, 20);
+          break;
+        case TEvent::Key:
+          form->OnKeyDown = [&](TWinControl&, int&, TShiftState) { end(); };
+          screen.KeyDown('A');
+          break;
+      }
+      EXPECT_EQ(goneInHandler, !release);
+      EXPECT_TRUE(gone);
+      EXPECT_EQ(owned, nullptr);
+    }
 }
 
 }  // namespace
