@@ -141,9 +141,7 @@ TEST_F(WinWindows, PresentedPixelsShowAndAClickEndsAModalRun) {
   auto* toggle = new testsupport::TToggle(&form);
   toggle->SetBounds(10, 10, 50, 40);
   toggle->SetParent(&form);
-  // Without a drawing backend the form shows only its colour; with one, the control shows its state.
-  const bool drawn = platform::CanvasSupported();
-  const std::uint32_t off = drawn ? 0xC00000u : 0x3060C0u, on = drawn ? 0x00C000u : 0x3060C0u;
+  const std::uint32_t off = 0xC00000u, on = 0x00C000u;
   std::uint32_t before = 0, after = 0, background = 0;
   toggle->OnClick = [&](TControl&) {
     form.Update();
