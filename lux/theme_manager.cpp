@@ -19,13 +19,16 @@ constexpr std::string_view kPersonalizeKey =
 constexpr std::string_view kDwmKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\DWM\\";
 constexpr TColor kDefaultAccent = 14120960;  // #0078D7
 
+// The one-second rule counts by the clock the monitor ticks by, so a test moves both at once.
+FXThemeManager::Clock::time_point Now() { return ui::Application().Now(); }
+
 }  // namespace
 
 FXThemeManager::FXThemeManager() {
   FDarkTheme = SystemDarkSetting();
   FDarkThemeMode = FXDarkSetting::Auto;
   FAutoAccentColor = true;
-  FLastUpdate = Clock::now();
+  FLastUpdate = Now();
   LoadFontSettings();
   SystemColorSet = std::make_unique<FXCompleteColorSets>();
   SystemColor = std::make_unique<FXCompleteColorSet>(*SystemColorSet, FDarkTheme);
@@ -92,7 +95,7 @@ void FXThemeManager::UpdateColors() {
 }
 
 void FXThemeManager::UpdateSettings() {
-  FLastUpdate = Clock::now();
+  FLastUpdate = Now();
   LoadFontSettings();
   UpdateColors();
   NotifyUpdate();
@@ -106,7 +109,7 @@ void FXThemeManager::NotifyUpdate() {
 }
 
 void FXThemeManager::MeasuredUpdateSettings() {
-  if (Clock::now() - FLastUpdate >= std::chrono::seconds(1)) UpdateSettings();
+  if (Now() - FLastUpdate >= std::chrono::seconds(1)) UpdateSettings();
 }
 
 void FXThemeManager::MonitorTick() {
@@ -121,7 +124,7 @@ void FXThemeManager::MonitorTick() {
 void FXThemeManager::ColorizationChanged() {
   // The colours are made current first: the windows' own measured update would skip a change that
   // comes within a second of the last one, and the new accent would be lost until the next.
-  FLastUpdate = Clock::now();
+  FLastUpdate = Now();
   LoadFontSettings();
   UpdateColors();
   const std::vector<FXControl*> windows = FWindows;

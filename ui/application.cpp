@@ -93,16 +93,18 @@ bool TApplication::RunUntil(const std::function<bool()>& Done, std::chrono::mill
     if (Done && Done()) return true;
     if (terminated_ || (limited && Clock::now() >= deadline)) return Done && Done();
     // Handed calls first: a worker waiting in Synchronize should not wait for a whole tick more.
-    if (RunHandedCalls() || RunDueTimer()) continue;
+    if (RunHandedCalls() || RunDueTimer(Now())) continue;
 
     // Before sleeping, the screen catches up with what ticks and handed calls changed.
     if (IsUiThread()) UpdateForms();
     if (Done && Done()) return true;
 
     const Clock::time_point* until = limited ? &deadline : nullptr;
+    // A moved clock does not pass while the loop sleeps, so only the real one wakes it for a timer.
     Clock::time_point next = Clock::time_point::max();
-    for (const auto& [id, timer] : timers_)
-      if (timer->Armed() && !timer->running_ && timer->due_ < next) next = timer->due_;
+    if (!clock_)
+      for (const auto& [id, timer] : timers_)
+        if (timer->Armed() && !timer->running_ && timer->due_ < next) next = timer->due_;
     if (next != Clock::time_point::max() && (!until || next < *until)) until = &next;
     Sleep(until);
   }
@@ -164,6 +166,20 @@ void TApplication::WakeWindows() {
   if (windows.Pumps()) windows.Wake();
 }
 
+bool TApplication::ProcessMessages() {
+  // A tick schedules its timer's next one after `by`, so every timer ticks at most once here.
+  const Clock::time_point by = Now();
+  bool ran = false;
+  while (RunHandedCalls() || RunDueTimer(by)) ran = true;
+  if (IsUiThread()) UpdateForms();
+  return ran;
+}
+
+void TApplication::SetClock(TClock Now) {
+  clock_ = std::move(Now);
+  for (const auto& [id, timer] : timers_) timer->Restart();
+}
+
 std::uint64_t TApplication::AddTimer(TTimer* timer) {
   std::uint64_t id = nextTimerId_++;
   timers_.emplace(id, timer);
@@ -172,11 +188,11 @@ std::uint64_t TApplication::AddTimer(TTimer* timer) {
 
 void TApplication::RemoveTimer(std::uint64_t id) { timers_.erase(id); }
 
-bool TApplication::RunDueTimer() {
-  const Clock::time_point start = Clock::now();
+bool TApplication::RunDueTimer(Clock::time_point by) {
+  const Clock::time_point start = Now();
   TTimer* due = nullptr;
   for (const auto& [id, timer] : timers_)
-    if (timer->Armed() && !timer->running_ && timer->due_ <= start && (!due || timer->due_ < due->due_)) due = timer;
+    if (timer->Armed() && !timer->running_ && timer->due_ <= by && (!due || timer->due_ < due->due_)) due = timer;
   if (!due) return false;
 
   // The tick may free its own timer or restart it; afterwards the timer is found again by its number.
@@ -196,7 +212,7 @@ bool TApplication::RunDueTimer() {
       if (timer.due_ != scheduled) return;  // restarted by its tick
       // The interval counts from the start of a tick, so ticks are never closer than that. Missed
       // ticks are not made up: one that overran is followed by a single tick straight away.
-      const Clock::time_point now = Clock::now();
+      const Clock::time_point now = app.Now();
       timer.due_ = started + std::chrono::milliseconds(timer.interval_);
       if (timer.due_ < now) timer.due_ = now;
     }

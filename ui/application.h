@@ -69,6 +69,17 @@ class TApplication {
   void WaitFor(const std::function<bool()>& Finished);
   // Rouses a sleeping loop to ask its condition again (from any thread).
   void Wake();
+  // Runs what is waiting now without sleeping: the calls handed over so far and each timer due by
+  // the clock at the start, once; then the screen catches up. Answers whether anything ran.
+  bool ProcessMessages();
+
+  // The clock the timers and the loop's measured rules count by; tests move it by hand. An empty
+  // function restores the real one. Armed timers start a full interval from the new clock's now.
+  // With a moved clock a timer comes due only when the clock is moved: the loop never sleeps for it
+  // (a RunUntil limit still counts in real time, as it bounds a wait for other threads).
+  using TClock = std::function<std::chrono::steady_clock::time_point()>;
+  void SetClock(TClock Now);
+  std::chrono::steady_clock::time_point Now() const { return clock_ ? clock_() : Clock::now(); }
 
   bool IsUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
@@ -144,7 +155,8 @@ class TApplication {
 
   std::uint64_t AddTimer(TTimer* timer);
   void RemoveTimer(std::uint64_t id);
-  bool RunDueTimer();
+  // Runs the timer longest due by `by`, if any.
+  bool RunDueTimer(Clock::time_point by);
   bool RunHandedCalls();
   void HandleException(const std::exception& error);
   // Rouses a window backend that waits for input in Sleep.
@@ -183,6 +195,7 @@ class TApplication {
 
   std::thread::id uiThread_;
   std::map<std::uint64_t, TTimer*> timers_;
+  TClock clock_;
   std::uint64_t nextTimerId_ = 1;
   int loopDepth_ = 0;
   std::atomic<bool> terminated_{false};

@@ -24,7 +24,7 @@ void TTimer::SetEnabled(bool value) {
 }
 
 void TTimer::Restart() {
-  due_ = Clock::now() + std::chrono::milliseconds(interval_ > 0 ? interval_ : 0);
+  due_ = app_.Now() + std::chrono::milliseconds(interval_ > 0 ? interval_ : 0);
 }
 
 }  // namespace ui

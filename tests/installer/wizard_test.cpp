@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "install_traces.h"
+#include "loop_clock.h"
 #include "installer/processes.h"
 #include "installer/record.h"
 #include "installer/state.h"
@@ -189,6 +190,8 @@ class WizardTest : public testing::Test {
   std::string folder;
   std::vector<std::string> dialogs;
   int answer = vel::mrOk;
+  // The install timer ticks only when a test moves this clock.
+  testsupport::TLoopClock clock;
   TWindow window;
 };
 
@@ -267,14 +270,18 @@ TEST_F(WizardTest, ABuildWithoutSettingsSkipsThemAndFailsInTheFirstStep) {
   ExpectPage(6);
   EXPECT_EQ(InstallOptions.InstallPath, "");
 
-  // Install, on the real timer: step 1 fails, the next tick shows the error page after step 2 ran
+  // Install, on the loop's timer: step 1 fails, the next tick shows the error page after step 2 ran
   // (it leaves the archive), and nothing ticks after that.
   w.NavClicker(NavTag::Next);
   ExpectPage(7);
   EXPECT_TRUE(w.InstallTick().Enabled());
-  EXPECT_TRUE(ui::Application().RunUntil([] { return CurrentPage != 7; }, 10s));
+  clock.Pass(800ms);
+  EXPECT_EQ(v.Progress, (std::vector<int>{0}));
+  EXPECT_EQ(CurrentPage, 7);
+  clock.Pass(800ms);
   ExpectPage(9);
-  EXPECT_FALSE(ui::Application().RunUntil([&] { return v.Progress.size() > 2; }, 1200ms));
+  clock.Pass(800ms);
+  clock.Pass(10s);
   EXPECT_EQ(v.Progress, (std::vector<int>{0, 20}));
   EXPECT_EQ(CurrentStep, 2);
   EXPECT_TRUE(InstallFailed);
@@ -506,12 +513,17 @@ TEST_F(WizardTest, TheInstallTimerInstallsAndEndsOnTheSuccessPage) {
   w.GoNext();
   ExpectPage(6);
 
-  const auto start = std::chrono::steady_clock::now();
   w.NavClicker(NavTag::Next);
   ExpectPage(7);
-  ASSERT_TRUE(ui::Application().RunUntil([] { return CurrentPage != 7; }, 20s));
-  // Six ticks of 800 ms, the first one interval after the page was entered.
-  EXPECT_GE(std::chrono::steady_clock::now() - start, 6 * 800ms - 30ms);
+  // Six ticks of 800 ms, the first one interval after the page was entered; the sixth finishes.
+  for (int tick = 1; tick <= 6; ++tick) {
+    clock.Pass(799ms);
+    EXPECT_EQ(v.Progress.size(), std::size_t(tick - 1));
+    clock.Pass(1ms);
+    EXPECT_EQ(v.Progress.size(), std::size_t(tick));
+    EXPECT_EQ(CurrentPage, tick < 6 ? 7 : 8) << "tick " << tick;
+  }
+  clock.Pass(10s);
   ExpectPage(8);
   EXPECT_FALSE(InstallFailed);
   EXPECT_EQ(v.Progress, (std::vector<int>{0, 20, 40, 60, 80, 100}));

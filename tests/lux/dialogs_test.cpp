@@ -313,7 +313,8 @@ TEST_F(DialogTest, FreeingItWhileButtonsBlendAndTheParentsSmokeFadesIsSafe) {
   EXPECT_TRUE(parent->SmokeOverlay().Visible()) << "still fading out";
   parent.reset();  // the parent goes while its overlay fades
   // Whatever frames were still on their way find nothing to touch.
-  ui::Application().RunUntil([] { return false; }, 100ms);
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
+  ui::Application().ProcessMessages();
   SUCCEED();
 }
 

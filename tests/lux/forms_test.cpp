@@ -202,8 +202,9 @@ TEST_F(FormTest, QuickSmokeChangesStopTheRunningFadeAndEndAsTheLastOneSays) {
   form.SetSmokeEffect(false);
   form.SetSmokeEffect(false);
   ASSERT_TRUE(Loop([&] { return !smoke.Visible(); }));
-  // Nothing left running shows it again.
-  ui::Application().RunUntil([] { return false; }, 150ms);
+  // Nothing left running shows it again: every animation ends and its last frames are delivered.
+  ASSERT_TRUE(Loop([] { return ui::Application().WorkerCount() == 0; }));
+  ui::Application().ProcessMessages();
   EXPECT_FALSE(smoke.Visible());
 }
 

@@ -10,6 +10,7 @@
 
 #include "lux/graphics.h"
 #include "lux/shapes.h"
+#include "loop_clock.h"
 #include "png_writer.h"
 #include "ui/application.h"
 
@@ -440,23 +441,18 @@ TEST_F(Drawing, StretchDrawOfAPictureScalesAndFadesIt) {
 // The loop never ticks a timer before its interval has passed since it was (re)started, so the
 // first tick after a reset lies a full interval after it; without the reset it would come sooner.
 TEST(ResetTimer, StartsAFullIntervalAgainAndEnablesTheTimer) {
-  using Clock = std::chrono::steady_clock;
   using namespace std::chrono_literals;
   ui::TApplication app;
-  ui::TTimer timer(app), resetter(app);
+  testsupport::TLoopClock clock(app);
+  ui::TTimer timer(app);
   timer.SetInterval(150);
-  resetter.SetInterval(100);
-  Clock::time_point resetAt{}, tickAt{};
-  resetter.OnTimer = [&] {
-    resetter.SetEnabled(false);
-    resetAt = Clock::now();  // before the reset, so the difference below can only be larger
-    lux::ResetTimer(timer);
-  };
-  timer.OnTimer = [&] {
-    if (resetAt != Clock::time_point{}) tickAt = Clock::now();
-  };
-  ASSERT_TRUE(app.RunUntil([&] { return tickAt != Clock::time_point{}; }, 5s));
-  EXPECT_GE(tickAt - resetAt, 150ms);
+  int ticks = 0;
+  timer.OnTimer = [&] { ++ticks; };
+  clock.Advance(100ms);
+  lux::ResetTimer(timer);
+  EXPECT_FALSE(clock.Pass(149ms));
+  EXPECT_TRUE(clock.Pass(1ms));
+  EXPECT_EQ(ticks, 1);
 
   timer.SetEnabled(false);
   lux::ResetTimer(timer);

@@ -3,11 +3,11 @@
 
 #include <chrono>
 #include <optional>
-#include <thread>
 
 #include "lux/theme_manager.h"
 #include "ui/application.h"
 #include "vel/registry.h"
+#include "loop_clock.h"
 
 namespace {
 
@@ -49,10 +49,11 @@ class ThemeManagerTest : public testing::Test {
     registry.CreateKey(kDwm);
     registry.WriteIntValue(kDwm, "AccentColor", static_cast<std::int32_t>(value));
   }
-  // Runs the loop until `done` or about five monitor ticks.
-  static bool Loop(const std::function<bool()>& done) { return ui::Application().RunUntil(done, 500ms); }
+  // One interval of the 100 ms monitor: one tick.
+  void Tick() { clock.Pass(100ms); }
 
   vel::TWinRegistry registry;
+  testsupport::TLoopClock clock;
 };
 
 TEST_F(ThemeManagerTest, StartsFromTheSystemSettingWithoutTellingWindows) {
@@ -82,10 +83,13 @@ TEST_F(ThemeManagerTest, MonitorFlipsTheThemeAndTellsEachWindowOnce) {
   manager.UnregisterWindow(&closed);
 
   SetSystemLight(true);
-  ASSERT_TRUE(Loop([&] { return !manager.DarkTheme(); }));
+  clock.Pass(99ms);
+  EXPECT_TRUE(manager.DarkTheme());
+  Tick();
+  EXPECT_FALSE(manager.DarkTheme());
   EXPECT_EQ(manager.SystemColor->BackGround(), 15987699u);
   EXPECT_EQ(manager.GetThemePrimaryColor(), 16777215u);
-  Loop([] { return false; });  // later ticks find nothing new
+  for (int i = 0; i < 5; ++i) Tick();  // later ticks find nothing new
   EXPECT_EQ(first.updates, 1);
   EXPECT_EQ(second.updates, 1);
   EXPECT_EQ(closed.updates, 0);
@@ -100,19 +104,21 @@ TEST_F(ThemeManagerTest, ForcedModeHoldsAgainstTheSystemUntilAutoAgain) {
   manager.SetDarkThemeMode(FXDarkSetting::ForceLight);
   EXPECT_FALSE(manager.DarkTheme());
   EXPECT_EQ(window.updates, 1);
-  Loop([] { return false; });
+  for (int i = 0; i < 5; ++i) Tick();
   EXPECT_FALSE(manager.DarkTheme());
   EXPECT_EQ(window.updates, 1);
 
   // Auto keeps the current darkness until the next tick reads the system.
   manager.SetDarkThemeMode(FXDarkSetting::Auto);
   EXPECT_FALSE(manager.DarkTheme());
-  ASSERT_TRUE(Loop([&] { return manager.DarkTheme(); }));
+  Tick();
+  EXPECT_TRUE(manager.DarkTheme());
   EXPECT_EQ(window.updates, 2);
 
   // A darkness written by code is overturned by the monitor in Auto mode.
   manager.SetDarkTheme(false);
-  ASSERT_TRUE(Loop([&] { return manager.DarkTheme(); }));
+  Tick();
+  EXPECT_TRUE(manager.DarkTheme());
 }
 
 TEST_F(ThemeManagerTest, AccentComesFromTheSystemLightened) {
@@ -171,8 +177,12 @@ TEST_F(ThemeManagerTest, MeasuredUpdateWaitsAWholeSecond) {
   manager.MeasuredUpdateSettings();
   manager.MeasuredUpdateSettings();
   EXPECT_EQ(window.updates, 1);
-  // Sleeps may end a little early by the clock's grain.
-  std::this_thread::sleep_until(manager.LastUpdate() + 1s + 20ms);
+  clock.Advance(999ms);
+  manager.MeasuredUpdateSettings();
+  EXPECT_EQ(window.updates, 1);
+  clock.Advance(1ms);
+  manager.MeasuredUpdateSettings();
+  EXPECT_EQ(window.updates, 2);
   manager.MeasuredUpdateSettings();
   EXPECT_EQ(window.updates, 2);
 }

@@ -152,13 +152,14 @@ RunResult RunFromShell(const std::string& program, const std::vector<std::string
   shellArgs.insert(shellArgs.end(), args.begin(), args.end());
   RunResult result = Run("cmd", shellArgs);
   // 9009 is the shell's own "cannot start it": nothing of the program ran. Wine's cmd has given it
-  // once for a program that was there before and after, so that one case is tried again, and said.
+  // once for a program that was there before and after, so that one case is tried again a few times, and said.
+  // Each try is a whole shell's start, which paces the tries without a wait of our own.
   constexpr int kShellCouldNotStart = 9009;
-  if (result.exitCode == kShellCouldNotStart &&
-      GetFileAttributesW(Wide(program).c_str()) != INVALID_FILE_ATTRIBUTES) {
+  for (int retry = 1; retry <= 3 && result.exitCode == kShellCouldNotStart &&
+                      GetFileAttributesW(Wide(program).c_str()) != INVALID_FILE_ATTRIBUTES;
+       ++retry) {
     std::fprintf(stderr, "note: the shell could not start %s (%s); trying once more\n", program.c_str(),
                  result.output.c_str());
-    Sleep(200);
     result = Run("cmd", shellArgs);
   }
   return result;

@@ -8,106 +8,129 @@
 
 #include "ui/application.h"
 #include "ui/timer.h"
+#include "loop_clock.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-// Sleeps of the loop may end a little early by the clock's grain; no tick may come sooner than that.
-constexpr auto kGrain = 5ms;
-
-std::vector<Clock::duration> Gaps(const std::vector<Clock::time_point>& times) {
-  std::vector<Clock::duration> gaps;
-  for (std::size_t i = 1; i < times.size(); ++i) gaps.push_back(times[i] - times[i - 1]);
-  return gaps;
-}
+using testsupport::TLoopClock;
 
 TEST(ApplicationTest, TimerTicksOnTheLoopThreadAtItsInterval) {
   ui::TApplication app;
+  TLoopClock clock(app);
   ui::TTimer timer(app);
   timer.SetEnabled(false);
   timer.SetInterval(40);
-  std::vector<Clock::time_point> ticks;
+  std::vector<TLoopClock::time_point> ticks;
   timer.OnTimer = [&] {
     EXPECT_TRUE(app.IsUiThread());
-    ticks.push_back(Clock::now());
+    ticks.push_back(clock.Now());
   };
-  const Clock::time_point enabled = Clock::now();
+  const TLoopClock::time_point enabled = clock.Now();
   timer.SetEnabled(true);
-  ASSERT_TRUE(app.RunUntil([&] { return ticks.size() == 5; }, 3s));
-  EXPECT_GE(ticks[0] - enabled, 40ms - kGrain);
-  for (Clock::duration gap : Gaps(ticks)) EXPECT_GE(gap, 40ms - kGrain);
+  EXPECT_FALSE(clock.Pass(39ms));
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_TRUE(clock.Pass(1ms));
+    EXPECT_FALSE(clock.Pass(39ms));
+  }
+  EXPECT_EQ(ticks, (std::vector<TLoopClock::time_point>{enabled + 40ms, enabled + 80ms, enabled + 120ms}));
 
   // Off from inside its own tick: no more ticks; on again: a full interval from then.
   timer.OnTimer = [&] {
-    ticks.push_back(Clock::now());
+    ticks.push_back(clock.Now());
     timer.SetEnabled(false);
   };
-  ASSERT_TRUE(app.RunUntil([&] { return ticks.size() == 6; }, 3s));
-  EXPECT_FALSE(app.RunUntil([&] { return ticks.size() > 6; }, 150ms));
-  const Clock::time_point again = Clock::now();
+  EXPECT_TRUE(clock.Pass(1ms));
+  EXPECT_FALSE(clock.Pass(1s));
+  ASSERT_EQ(ticks.size(), 4u);
+  const TLoopClock::time_point again = clock.Now();
   timer.SetEnabled(true);
-  ASSERT_TRUE(app.RunUntil([&] { return ticks.size() == 7; }, 3s));
-  EXPECT_GE(ticks[6] - again, 40ms - kGrain);
+  EXPECT_FALSE(clock.Pass(39ms));
+  EXPECT_TRUE(clock.Pass(1ms));
+  EXPECT_EQ(ticks.back(), again + 40ms);
+
+  // A change of interval restarts the countdown.
+  timer.SetEnabled(true);
+  clock.Pass(30ms);
+  timer.SetInterval(50);
+  EXPECT_FALSE(clock.Pass(49ms));
+  EXPECT_TRUE(clock.Pass(1ms));
+  EXPECT_EQ(ticks.size(), 6u);
 }
 
 TEST(ApplicationTest, AnOverrunningTickDelaysTheNextAndMissedTicksAreNotMadeUp) {
   ui::TApplication app;
+  TLoopClock clock(app);
   ui::TTimer timer(app);
   timer.SetInterval(30);
-  std::vector<Clock::time_point> starts, ends;
+  int ticks = 0;
   timer.OnTimer = [&] {
-    starts.push_back(Clock::now());
     // The first tick takes ten intervals.
-    if (starts.size() == 1) std::this_thread::sleep_for(300ms);
-    ends.push_back(Clock::now());
+    if (++ticks == 1) clock.Advance(300ms);
   };
-  ASSERT_TRUE(app.RunUntil([&] { return starts.size() == 5; }, 3s));
-  // Straight after the long tick at most one more comes at once; then the rhythm is back.
-  EXPECT_GE(starts[1], ends[0]);
-  EXPECT_GE(starts[2] - starts[1], 30ms - kGrain);
-  EXPECT_GE(starts[3] - starts[2], 30ms - kGrain);
-  EXPECT_GE(starts[4] - starts[3], 30ms - kGrain);
+  clock.Pass(30ms);
+  EXPECT_EQ(ticks, 1);
+  // Straight after the long tick one more comes at once, not the nine it missed; then the rhythm is back.
+  EXPECT_TRUE(app.ProcessMessages());
+  EXPECT_FALSE(app.ProcessMessages());
+  EXPECT_EQ(ticks, 2);
+  EXPECT_FALSE(clock.Pass(29ms));
+  EXPECT_TRUE(clock.Pass(1ms));
+  EXPECT_EQ(ticks, 3);
+  // A loop that was away for long (a moved clock) makes none up either.
+  clock.Pass(10s);
+  EXPECT_EQ(ticks, 4);
 }
 
 TEST(ApplicationTest, NestedLoopsAndTimersFreedInTheirOwnTick) {
   ui::TApplication app;
+  TLoopClock clock(app);
   auto outer = std::make_unique<ui::TTimer>(app);
   ui::TTimer other(app);
   outer->SetInterval(20);
   other.SetInterval(20);
   int outerTicks = 0, otherTicks = 0;
   bool nestedDone = false;
-  other.OnTimer = [&] { ++otherTicks; };
+  // Each tick of the other timer lets its interval pass, so the nested loop never waits.
+  other.OnTimer = [&] {
+    ++otherTicks;
+    clock.Advance(20ms);
+  };
   outer->OnTimer = [&] {
     ++outerTicks;
     // A modal loop inside the tick: other timers go on, this one waits for its tick to end.
-    nestedDone = app.RunUntil([&] { return otherTicks >= 3; }, 2s);
+    nestedDone = app.RunUntil([&] { return otherTicks >= 3; }, 60s);
     outer.reset();
   };
-  EXPECT_FALSE(app.RunUntil([] { return false; }, 300ms));
+  clock.Pass(20ms);
   EXPECT_TRUE(nestedDone);
+  EXPECT_EQ(otherTicks, 3);
   EXPECT_EQ(outerTicks, 1);
   EXPECT_EQ(outer, nullptr);
+  clock.Pass(20ms);
+  EXPECT_EQ(otherTicks, 4);
 }
 
 TEST(ApplicationTest, TerminateEndsRunAndIsForgottenAfterwards) {
   ui::TApplication app;
+  TLoopClock clock(app);
   ui::TTimer timer(app);
   timer.SetInterval(10);
   int ticks = 0;
   timer.OnTimer = [&] {
     if (++ticks == 3) app.Terminate();
+    clock.Advance(10ms);
   };
+  clock.Advance(10ms);
   app.Run();
   EXPECT_EQ(ticks, 3);
   EXPECT_FALSE(app.Terminated());
-  EXPECT_TRUE(app.RunUntil([&] { return ticks == 5; }, 2s));
+  EXPECT_TRUE(app.RunUntil([&] { return ticks == 5; }, 60s));
 }
 
 TEST(ApplicationTest, AnErrorInATickGoesToTheReportAndTheLoopGoesOn) {
   ui::TApplication app;
+  TLoopClock clock(app);
   std::vector<std::string> reports;
   app.OnException = [&](const std::exception& e) { reports.push_back(e.what()); };
   ui::TTimer timer(app);
@@ -116,20 +139,33 @@ TEST(ApplicationTest, AnErrorInATickGoesToTheReportAndTheLoopGoesOn) {
   timer.OnTimer = [&] {
     if (++ticks == 1) throw std::runtime_error("step broke");
   };
-  EXPECT_TRUE(app.RunUntil([&] { return ticks == 3; }, 2s));
+  for (int i = 0; i < 3; ++i) clock.Pass(10ms);
+  EXPECT_EQ(ticks, 3);
   EXPECT_EQ(reports, std::vector<std::string>{"step broke"});
+}
+
+TEST(ApplicationTest, TheRealClockWakesTheLoopForItsTimers) {
+  // Only the limit bounds this wait: the ticks themselves are what the loop waits for.
+  ui::TApplication app;
+  ui::TTimer timer(app);
+  timer.SetInterval(1);
+  int ticks = 0;
+  timer.OnTimer = [&] { ++ticks; };
+  EXPECT_TRUE(app.RunUntil([&] { return ticks == 3; }, 60s));
 }
 
 TEST(ApplicationTest, WorkersHandCallsToTheSleepingLoop) {
   ui::TApplication app;
   const std::thread::id uiThread = std::this_thread::get_id();
   std::vector<std::thread::id> ranOn;
-  std::atomic<bool> synchronized{false}, finished{false};
+  std::atomic<bool> asked{false}, synchronized{false}, finished{false};
   std::string workerSaw;
 
-  // No timer: the loop sleeps until a call arrives, and a Synchronize returns only once it ran.
+  // No timer: the loop sleeps until a call arrives, and a Synchronize returns only once it ran. The
+  // worker starts handing over once the loop runs; a loop that were not roused would reach its limit
+  // with the call still waiting.
   std::thread worker([&] {
-    std::this_thread::sleep_for(50ms);
+    while (!asked) std::this_thread::yield();
     app.Queue([&] { ranOn.push_back(std::this_thread::get_id()); });
     app.Synchronize([&] { ranOn.push_back(std::this_thread::get_id()); });
     synchronized = true;
@@ -140,9 +176,10 @@ TEST(ApplicationTest, WorkersHandCallsToTheSleepingLoop) {
     }
     finished = true;
   });
-  const Clock::time_point start = Clock::now();
-  EXPECT_TRUE(app.RunUntil([&] { return synchronized.load(); }, 5s));
-  EXPECT_LT(Clock::now() - start, 2s);
+  EXPECT_TRUE(app.RunUntil([&] {
+    asked = true;
+    return synchronized.load();
+  }, 60s));
   // The user-interface thread waits for the worker and serves its last call meanwhile.
   app.WaitFor([&] { return finished.load(); });
   worker.join();

@@ -8,6 +8,7 @@
 #include "ui/forms.h"
 #include "ui/hints.h"
 #include "ui/timer.h"
+#include "loop_clock.h"
 
 namespace {
 
@@ -191,11 +192,14 @@ TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
   child->SetParent(withHint);
   child->SetBounds(5, 5, 20, 20);
   form.Show();
-  Application().HintPause = 1;
-  Application().HintHidePause = 60000;
+  testsupport::TLoopClock clock;
+  ASSERT_EQ(Application().HintPause, 500);
 
   Screen(form).MoveTo(20, 20);
-  ASSERT_TRUE(Application().RunUntil([] { return Application().HintWindow() != nullptr; }, std::chrono::seconds(5)));
+  clock.Pass(std::chrono::milliseconds(499));
+  EXPECT_EQ(Application().HintWindow(), nullptr);
+  clock.Pass(std::chrono::milliseconds(1));
+  ASSERT_NE(Application().HintWindow(), nullptr);
   THintWindow* hint = Application().HintWindow();
   EXPECT_EQ(hint->Caption(), "Saves the file");
   EXPECT_EQ(hint->Left(), 120);
@@ -212,13 +216,12 @@ TEST(FormWindow, HintsShowAfterThePauseBelowThePointerInTheCurrentClass) {
   Screen(form).Release(platform::MouseButton::Left, 20, 20);
   Screen(form).MoveTo(200, 150);  // off the control, then back on it
   Screen(form).MoveTo(30, 30);
-  ASSERT_TRUE(Application().RunUntil([] { return Application().HintWindow() != nullptr; }, std::chrono::seconds(5)));
+  clock.Pass(std::chrono::milliseconds(500));
+  ASSERT_NE(Application().HintWindow(), nullptr);
   EXPECT_EQ(typeid(*Application().HintWindow()), typeid(TOtherHint));
   EXPECT_FALSE(Screen(*Application().HintWindow()).Shadow());
 
   Application().SetHintWindowClass(THintWindowClass{});
-  Application().HintPause = 500;
-  Application().HintHidePause = 2500;
 }
 
 TEST(FormWindow, FreeingTheControlTakesItsHintAlong) {

@@ -10,6 +10,7 @@
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/timer.h"
+#include "loop_clock.h"
 
 namespace {
 
@@ -210,6 +211,7 @@ TEST(Form, ModalRunShutsOutTheOtherWindowsAndGivesTheFocusBackToTheOwner) {
   Screen(owner).MoveTo(10, 10);  // hovered when the dialog opens
   ASSERT_EQ(owner.HoverControl(), owner.Recorder);
   TRecordingForm dialog;
+  testsupport::TLoopClock loopClock;
   TTimer clock;  // timers of the shut-out window go on
   int ticks = 0;
   clock.SetInterval(1);
@@ -228,7 +230,8 @@ TEST(Form, ModalRunShutsOutTheOtherWindowsAndGivesTheFocusBackToTheOwner) {
     dialogActive = dialog.Active();  // the press on the owner brought the dialog forward
     Pester(dialog);
     Screen(dialog).Click(10, 10);
-    Application().RunUntil([&] { return ticks > 0; });
+    loopClock.Advance(std::chrono::milliseconds(1));
+    Application().RunUntil([&] { return ticks > 0; }, std::chrono::seconds(60));
   });
   EXPECT_EQ(dialog.ShowModal(), mrCancel) << "the dialog's own close request ends the run";
   EXPECT_EQ(refused, 0);
