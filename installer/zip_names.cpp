@@ -6,29 +6,12 @@
 
 #include "installer/inflate.h"
 #include "installer/zip_format.h"
+#include "platform/text.h"
 
 namespace installer {
 namespace {
 
 using namespace zip_format;
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // Names without the UTF-8 flag are in the original IBM PC code page; its upper half as Unicode.
 constexpr std::array<char16_t, 128> kCp437High = {
@@ -47,7 +30,7 @@ constexpr std::array<char16_t, 128> kCp437High = {
 std::string Cp437ToUtf8(std::string_view raw) {
   std::string out;
   out.reserve(raw.size() * 2);
-  for (unsigned char c : raw) AppendUtf8(out, c < 0x80 ? char32_t{c} : char32_t{kCp437High[c - 0x80]});
+  for (unsigned char c : raw) platform::AppendUtf8(out, c < 0x80 ? char32_t{c} : char32_t{kCp437High[c - 0x80]});
   return out;
 }
 
@@ -57,44 +40,13 @@ bool IsAscii(std::string_view text) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto c = static_cast<unsigned char>(text[i]);
-    std::size_t length;
-    char32_t code;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      length = 2, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      length = 3, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      length = 4, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
-
 std::string DecodeZipName(std::string_view raw, std::uint16_t flags, std::optional<std::string_view> unicodePath) {
   if (flags & kFlagUtf8) return std::string(raw);
   // Info-ZIP keeps a UTF-8 copy of a legacy name in an extra block, valid while it matches the name's CRC.
   if (unicodePath && unicodePath->size() >= 5) {
     auto bytes = reinterpret_cast<const unsigned char*>(unicodePath->data());
     std::string_view name = unicodePath->substr(5);
-    if (bytes[0] == 1 && Le32(bytes + 1) == Crc32(0, raw.data(), raw.size()) && IsValidUtf8(name))
+    if (bytes[0] == 1 && Le32(bytes + 1) == Crc32(0, raw.data(), raw.size()) && platform::IsValidUtf8(name))
       return std::string(name);
   }
   return IsAscii(raw) ? std::string(raw) : Cp437ToUtf8(raw);

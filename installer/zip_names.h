@@ -13,7 +13,4 @@ namespace installer {
 // the name; else the bytes read as the IBM PC code page 437 (plain ASCII as it stands).
 std::string DecodeZipName(std::string_view raw, std::uint16_t flags, std::optional<std::string_view> unicodePath);
 
-// Well-formed UTF-8 only: overlong forms and surrogates could spell a separator or a dot in disguise.
-bool IsValidUtf8(std::string_view text);
-
 }  // namespace installer

@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "installer/zip_error.h"
-#include "installer/zip_names.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace installer {
 namespace fs = std::filesystem;
@@ -34,7 +34,7 @@ bool IsReservedDeviceName(std::string_view segment) {
 
 fs::path SafeRelativePath(const std::string& name) {
   if (name.empty()) throw ZipEntryError(name, "the name is empty");
-  if (!IsValidUtf8(name)) throw ZipEntryError(name, "the name is not valid UTF-8");
+  if (!platform::IsValidUtf8(name)) throw ZipEntryError(name, "the name is not valid UTF-8");
   if (name.front() == '/' || name.front() == '\\') throw ZipEntryError(name, "the name is an absolute path");
   if (name.find(':') != std::string::npos)
     throw ZipEntryError(name, "the name holds a drive, device or data stream (\":\")");

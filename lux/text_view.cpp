@@ -9,6 +9,7 @@
 #include "lux/graphics.h"
 #include "lux/theme_manager.h"
 #include "platform/canvas.h"
+#include "platform/text.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -16,12 +17,6 @@
 namespace lux {
 
 namespace {
-
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-std::size_t CodePointCount(const std::string& s) {
-  return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuationByte(c); }));
-}
 
 // A character the view paints as an icon-font glyph, set only while the text fonts lack it.
 struct TSubstitute {
@@ -98,7 +93,7 @@ class TTextMetrics {
   std::int32_t Width(const std::string& Text) {
     if (FCanvas) return FSubstitute ? RunText(*FCanvas, *FSubstitute, Text, 0, 0, false) : FCanvas->TextWidth(Text);
     const double em = std::max(FFont.Height(), 1.0);
-    return static_cast<std::int32_t>(std::ceil(CodePointCount(Text) * em * (FBold ? 0.6 : 0.55)));
+    return static_cast<std::int32_t>(std::ceil(platform::CodePointCount(Text) * em * (FBold ? 0.6 : 0.55)));
   }
 
   // An empty row keeps the height of a row with text in it.
@@ -124,7 +119,7 @@ std::string TrimRight(std::string s) {
 std::size_t FittingPrefix(TTextMetrics& Metrics, const std::string& Word, std::int32_t MaxWidth) {
   std::vector<std::size_t> ends;
   for (std::size_t i = 1; i <= Word.size(); ++i)
-    if (i == Word.size() || !IsContinuationByte(Word[i])) ends.push_back(i);
+    if (i == Word.size() || !platform::IsUtf8Continuation(Word[i])) ends.push_back(i);
   std::size_t lo = 0, hi = ends.size() - 1;  // ends[lo] always acceptable: one character is the least
   while (lo < hi) {
     const std::size_t mid = (lo + hi + 1) / 2;
