@@ -1,24 +1,21 @@
-// The user's folders by the XDG rules: home, base folders, and the user directories of user-dirs.dirs.
+// The user's folders by the XDG rules: home, base folders, the runtime folder, the user directories.
 #include "xdg_folders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string_view>
 
+#include "platform/environment.h"
+
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 // One value of user-dirs.dirs: a double-quoted text with backslash escapes, "$HOME" at its start
 // standing for the home folder. Anything else but an absolute path is invalid and ignored.
@@ -65,7 +62,7 @@ std::map<std::string, std::string> ReadUserDirs(const std::string& configHome, c
 }  // namespace
 
 std::string HomeFolder() {
-  if (std::string home = Env("HOME"); !home.empty()) return home;
+  if (std::string home = GetEnv("HOME"); !home.empty()) return home;
   passwd entry{};
   passwd* found = nullptr;
   std::vector<char> buffer(16384);
@@ -76,9 +73,20 @@ std::string HomeFolder() {
 
 // An XDG base folder; relative values are invalid by the XDG rules and fall back like unset ones.
 std::string XdgBase(const char* variable, const char* underHome) {
-  std::string value = Env(variable);
+  std::string value = GetEnv(variable);
   if (!value.empty() && value.front() == '/') return value;
   return HomeFolder() + underHome;
+}
+
+std::string RuntimeFolder(std::string_view below, std::string_view fallback) {
+  std::string folder = GetEnv("XDG_RUNTIME_DIR");
+  if (!folder.empty() && access(folder.c_str(), W_OK) == 0) {
+    if (!below.empty()) folder += "/" + std::string(below);
+  } else {
+    folder = "/tmp/" + std::string(fallback) + "-" + std::to_string(geteuid());
+  }
+  mkdir(folder.c_str(), 0700);
+  return folder;
 }
 
 std::vector<std::pair<std::string, std::string>> ShellFolders() {
@@ -88,7 +96,7 @@ std::vector<std::pair<std::string, std::string>> ShellFolders() {
   std::map<std::string, std::string> dirs = ReadUserDirs(config, home);
   auto dir = [&](const char* key, const char* fallback) {
     // A folder the session itself was given overrides the file, as the XDG tools read them.
-    if (std::string own = UserDirValue(Env(key), home); !own.empty()) return own;
+    if (std::string own = UserDirValue(GetEnv(key), home); !own.empty()) return own;
     auto found = dirs.find(key);
     return found != dirs.end() ? found->second : home + "/" + fallback;
   };
