@@ -88,7 +88,7 @@ void CheckDiskSpace() {
   // A volume that cannot be asked is left to the writes, which say so when they run out of room.
   if (ec || space.available == static_cast<std::uintmax_t>(-1)) return;
   const std::span<const std::uint8_t> program = CarriedData("program");
-  std::uint64_t needed = ZipUncompressedSize(program) + program.size() + kSpaceMargin;
+  std::uint64_t needed = ZipUncompressedSize(program, ArchivePath()) + program.size() + kSpaceMargin;
   if (InstallOptions.EnableUninstaller)
     if (std::optional<std::span<const std::uint8_t>> uninstaller = platform::FindEmbeddedData("uninstall"))
       needed += GzipInflatedSize(*uninstaller);

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "installer/zip.h"  // EZipError
+#include "installer/zip_error.h"
 
 namespace installer {
 

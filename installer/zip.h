@@ -1,33 +1,15 @@
-// Reading ZIP archives: the central directory, and extraction that never lets a bad entry escape or replace a good file.
+// Extracting ZIP archives: every entry checked first, each file verified before it replaces anything.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <span>
-#include <filesystem>
 #include <fstream>
-#include <stdexcept>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "installer/zip_directory.h"
+
 namespace installer {
-
-class EZipError : public std::runtime_error {
- public:
-  using runtime_error::runtime_error;
-};
-
-struct TZipEntry {
-  std::string Name;  // as stored, "/"-separated, UTF-8 (names without the UTF-8 flag are read as CP437)
-  std::uint64_t CompressedSize = 0, Size = 0;
-  std::uint32_t Crc32 = 0;
-  std::uint16_t Method = 0;  // 0 stored, 8 deflated
-  bool IsFolder = false;     // name ends in "/" (or "\"), or the attributes mark an empty folder
-  std::uint64_t LocalHeaderOffset = 0;
-  std::uint16_t Flags = 0;          // general-purpose bit flags
-  std::uint16_t MadeBy = 0;         // high byte: the host system whose attributes these are
-  std::uint32_t ExternalAttributes = 0;
-};
 
 class TZipArchive {
  public:
@@ -37,7 +19,7 @@ class TZipArchive {
   TZipArchive& operator=(const TZipArchive&) = delete;
 
   const std::string& Path() const { return path_; }
-  const std::vector<TZipEntry>& Entries() const { return entries_; }
+  const std::vector<TZipEntry>& Entries() const { return directory_.Entries(); }
 
   // Extracts every entry into `folder` (created when missing), recreating subfolders and replacing
   // existing files. Returns the written files' paths relative to `folder` (system separator), in
@@ -52,20 +34,9 @@ class TZipArchive {
                                       const std::function<void(const std::string&)>& onWritten = {});
 
  private:
-  void ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
-  void ReadCentralDirectory();
-  std::uint64_t DataOffset(std::size_t index);
-
   std::string path_;
-  std::ifstream file_;
-  std::uint64_t fileSize_ = 0;
-  std::uint64_t centralDirectoryOffset_ = 0;
-  std::vector<TZipEntry> entries_;
-  std::vector<std::string> rawNames_;  // the names' stored bytes, to hold the local headers against
+  std::ifstream file_;  // the directory's reader
+  TZipDirectory directory_;
 };
-
-// The sum of the entries' uncompressed sizes, read from the central directory of an archive held in
-// memory, without inflating anything; EZipError when the directory cannot be read.
-std::uint64_t ZipUncompressedSize(std::span<const std::uint8_t> archive);
 
 }  // namespace installer

@@ -9,6 +9,8 @@
 #include "lux/popup_menu.h"
 #include "lux/shapes.h"
 #include "lux/theme_manager.h"
+#include "platform/canvas.h"
+#include "platform/text.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -17,21 +19,19 @@ namespace lux {
 
 namespace {
 
-bool IsContinuation(unsigned char C) { return (C & 0xC0) == 0x80; }
-
 // The byte offset where character Index starts (the size for an index at or past the end). Every
 // position of the edit turns into bytes here, so no cut can fall inside a multi-byte sequence.
 std::size_t ByteOffset(const std::string& S, int Index) {
   std::size_t i = 0;
   for (int n = 0; n < Index && i < S.size(); ++n) {
     ++i;
-    while (i < S.size() && IsContinuation(static_cast<unsigned char>(S[i]))) ++i;
+    while (i < S.size() && platform::IsUtf8Continuation(S[i])) ++i;
   }
   return i;
 }
 
 int CharCount(const std::string& S) {
-  return static_cast<int>(std::count_if(S.begin(), S.end(), [](char c) { return !IsContinuation(static_cast<unsigned char>(c)); }));
+  return static_cast<int>(platform::CodePointCount(S));
 }
 
 // Count characters from character From on.
@@ -49,26 +49,6 @@ bool IsWordChar(const std::string& S, int Index) {
   if (at >= S.size()) return false;
   const unsigned char c = static_cast<unsigned char>(S[at]);
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-std::string EncodeUtf8(char32_t C) {
-  std::string out;
-  if (C < 0x80) {
-    out += static_cast<char>(C);
-  } else if (C < 0x800) {
-    out += static_cast<char>(0xC0 | (C >> 6));
-    out += static_cast<char>(0x80 | (C & 0x3F));
-  } else if (C < 0x10000) {
-    out += static_cast<char>(0xE0 | (C >> 12));
-    out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (C & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (C >> 18));
-    out += static_cast<char>(0x80 | ((C >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (C & 0x3F));
-  }
-  return out;
 }
 
 bool ToInt64(const std::string& S, std::int64_t& Out) {
@@ -171,7 +151,8 @@ int FXCustomEdit::TextLength() const { return CharCount(FText); }
 
 std::string FXCustomEdit::GetDisplayText() const {
   if (FPassChar == 0) return FText;
-  const std::string one = EncodeUtf8(FPassChar);
+  std::string one;
+  platform::AppendUtf8(one, FPassChar);
   std::string out;
   for (int i = TextLength(); i > 0; --i) out += one;
   return out;

@@ -8,6 +8,8 @@
 #include "lux/graphics.h"
 #include "lux/shapes.h"
 #include "lux/theme_manager.h"
+#include "platform/canvas.h"
+#include "platform/text.h"
 #include "platform/window.h"
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
@@ -15,8 +17,6 @@
 namespace lux {
 
 namespace {
-
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // A character the view paints as an icon-font glyph, set only while the text fonts lack it.
 struct TSubstitute {
@@ -101,7 +101,7 @@ std::string TrimRight(std::string s) {
 std::size_t FittingPrefix(TTextMetrics& Metrics, const std::string& Word, std::int32_t MaxWidth) {
   std::vector<std::size_t> ends;
   for (std::size_t i = 1; i <= Word.size(); ++i)
-    if (i == Word.size() || !IsContinuationByte(Word[i])) ends.push_back(i);
+    if (i == Word.size() || !platform::IsUtf8Continuation(Word[i])) ends.push_back(i);
   std::size_t lo = 0, hi = ends.size() - 1;  // ends[lo] always acceptable: one character is the least
   while (lo < hi) {
     const std::size_t mid = (lo + hi + 1) / 2;

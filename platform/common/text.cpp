@@ -1,13 +1,16 @@
-// UTF-8 / UTF-16 conversion and counting.
+// UTF-8 / UTF-16 conversion, stepping, counting and checking.
 #include "platform/text.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace platform {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one code point at `i`, advancing it; malformed input yields U+FFFD and skips one byte.
-char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+// Decodes one code point at `i`, advancing it; malformed input yields nothing and skips one byte.
+std::optional<char32_t> NextCodePoint(std::string_view s, std::size_t& i) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char b0 = byte(i);
   if (b0 < 0x80) {
@@ -25,27 +28,32 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
     extra = 3, cp = b0 & 0x07, min = 0x10000;
   } else {
     ++i;
-    return kReplacement;
+    return std::nullopt;
   }
   if (i + extra >= s.size()) {
     ++i;
-    return kReplacement;
+    return std::nullopt;
   }
   for (int k = 1; k <= extra; ++k) {
     unsigned char b = byte(i + k);
     if ((b & 0xC0) != 0x80) {
       ++i;
-      return kReplacement;
+      return std::nullopt;
     }
     cp = (cp << 6) | (b & 0x3F);
   }
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
     ++i;
-    return kReplacement;
+    return std::nullopt;
   }
   i += extra + 1;
   return cp;
 }
+
+// Malformed input becomes U+FFFD.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) { return NextCodePoint(s, i).value_or(kReplacement); }
+
+}  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -64,8 +72,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
@@ -98,6 +104,16 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     AppendUtf8(out, c);
   }
   return out;
+}
+
+std::size_t CodePointCount(std::string_view text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsUtf8Continuation(c); }));
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();)
+    if (!NextCodePoint(text, i)) return false;
+  return true;
 }
 
 std::size_t Utf16Length(std::string_view text) {

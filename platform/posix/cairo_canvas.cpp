@@ -1,5 +1,6 @@
 // The Linux canvas: cairo on the caller's pixel buffer, pango for text, fontconfig for font aliases.
 #include "drawing_api.h"
+#include "xdg_folders.h"
 #include <unistd.h>
 
 #include <filesystem>
@@ -318,12 +319,8 @@ void RegisterPrivateFont(std::span<const std::uint8_t> data) {
   // contents so every process of the same build shares one.
   std::uint64_t hash = 1469598103934665603ull;
   for (std::uint8_t b : data) hash = (hash ^ b) * 1099511628211ull;
-  std::string runtime = GetEnv("XDG_RUNTIME_DIR");
-  std::filesystem::path folder = !runtime.empty() && access(runtime.c_str(), W_OK) == 0
-                                     ? std::filesystem::path(runtime) / "vel-fonts"
-                                     : std::filesystem::path("/tmp") / ("vel-fonts-" + std::to_string(geteuid()));
+  std::filesystem::path folder = RuntimeFolder("vel-fonts", "vel-fonts");
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
   std::filesystem::path file = folder / (std::to_string(data.size()) + "-" + std::to_string(hash) + ".ttf");
   if (!std::filesystem::exists(file, ec)) {
     std::filesystem::path part = file;

@@ -1,6 +1,7 @@
 // The process environment on Linux, with the Windows-style names standing in for their folders.
 #include "platform/environment.h"
 #include "platform/text.h"
+#include "xdg_folders.h"
 
 #include <pwd.h>
 #include <sys/utsname.h>
@@ -30,17 +31,6 @@ const char* Lookup(std::string_view name) {
   return loose;
 }
 
-std::string Home() {
-  if (const char* h = Lookup("HOME"); h && *h) return h;
-  if (passwd* pw = getpwuid(geteuid()); pw && pw->pw_dir) return pw->pw_dir;
-  return "/";
-}
-
-std::string XdgOr(const char* variable, const char* underHome) {
-  if (const char* v = Lookup(variable); v && *v && v[0] == '/') return v;
-  return Home() + underHome;
-}
-
 // The nearest Linux folders of the Windows variables the installer and its library read.
 std::string Fallback(std::string_view name) {
   struct Rule {
@@ -48,9 +38,9 @@ std::string Fallback(std::string_view name) {
     std::string (*value)();
   };
   static constexpr std::array<Rule, 7> kRules{{
-      {"LOCALAPPDATA", [] { return XdgOr("XDG_DATA_HOME", "/.local/share"); }},
-      {"APPDATA", [] { return XdgOr("XDG_CONFIG_HOME", "/.config"); }},
-      {"USERPROFILE", [] { return Home(); }},
+      {"LOCALAPPDATA", [] { return XdgBase("XDG_DATA_HOME", "/.local/share"); }},
+      {"APPDATA", [] { return XdgBase("XDG_CONFIG_HOME", "/.config"); }},
+      {"USERPROFILE", [] { return HomeFolder(); }},
       {"PROGRAMFILES", [] { return std::string("/opt"); }},
       {"SYSTEMROOT", [] { return std::string("/usr"); }},
       {"SYSTEMDRIVE", [] { return std::string("/"); }},

@@ -10,19 +10,10 @@
 #include <map>
 #include <vector>
 
-#include "platform/environment.h"
+#include "xdg_folders.h"
 
 namespace platform {
 namespace {
-
-std::string LockFolder() {
-  std::string runtime = GetEnv("XDG_RUNTIME_DIR");
-  if (!runtime.empty() && access(runtime.c_str(), W_OK) == 0) return runtime;
-  // Without a runtime folder the user's own subfolder of /tmp keeps users apart, as logon sessions do.
-  std::string folder = "/tmp/vel-instances-" + std::to_string(geteuid());
-  mkdir(folder.c_str(), 0700);
-  return folder;
-}
 
 bool SetLock(int fd, short type) {
   struct flock lock {};
@@ -46,7 +37,7 @@ std::string LockFileName(const std::string& name) {
   return name.substr(0, 64) + "~" + digest;
 }
 
-std::string LockPath(const std::string& name) { return LockFolder() + "/" + LockFileName(name) + ".lock"; }
+std::string LockPath(const std::string& name) { return RuntimeFolder("", "vel-instances") + "/" + LockFileName(name) + ".lock"; }
 
 // The descriptors this process holds each lock through: the lock lives exactly as long as they do.
 std::map<std::string, std::vector<int>>& Held() {

@@ -364,7 +364,7 @@ TEST_F(ZipTest, ReadsZip64FieldsAndEndRecord) {
   // The room an installation asks for is read from the same directory, ZIP64 sizes included.
   std::uint64_t total = 0;
   for (const TTestEntry& e : archive.entries) total += e.data.size();
-  EXPECT_EQ(installer::ZipUncompressedSize({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}), total);
+  EXPECT_EQ(installer::ZipUncompressedSize({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, path), total);
 }
 
 TEST_F(ZipTest, RefusesTheWholeArchiveBeforeWritingAnything) {
@@ -798,4 +798,18 @@ TEST(GunzipTest, InflatesWholeMembersAndRefusesDamagedOnes) {
   };
   for (const auto& c : damaged)
     EXPECT_NE(ZipErrorOf([&] { installer::Gunzip(span(c.bytes)); }), "(no EZipError)") << c.what;
+
+  // A header may carry an extra field, a file name, a comment and a CRC of its own before the data.
+  const std::string data = Noise(5000, 3);
+  const auto withFields = [&](std::uint16_t crcChange) {
+    std::string header = good.substr(0, 10);
+    header[3] = 0x02 | 0x04 | 0x08 | 0x10;
+    header += std::string("\x04\0ab\0\0", 6) + std::string("app.exe\0", 8) + std::string("note\0", 5);
+    Put16(header, (Crc(header) & 0xFFFF) ^ crcChange);
+    return header + good.substr(10);
+  };
+  const std::vector<std::uint8_t> out = installer::Gunzip(span(withFields(0)));
+  EXPECT_TRUE(std::string(out.begin(), out.end()) == data);
+  EXPECT_NE(ZipErrorOf([&] { installer::Gunzip(span(withFields(1))); }), "(no EZipError)") << "header CRC wrong";
+  EXPECT_NE(ZipErrorOf([&] { installer::Gunzip(span(withByte(3, 0x20))); }), "(no EZipError)") << "reserved flag";
 }

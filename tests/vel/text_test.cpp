@@ -40,3 +40,15 @@ TEST(TextTest, Utf16RoundTripAndCount) {
   EXPECT_EQ(platform::Utf16Length(text), 10u);  // the emoji takes two units
   EXPECT_EQ(platform::Utf8ToUtf16("\xC3"), u"\xFFFD");
 }
+
+TEST(TextTest, Utf8IsWrittenOneCharacterAtATimeAndCheckedWhole) {
+  std::string written;
+  for (char32_t c : {U'A', U'ß', U'✓', U'🙂'}) platform::AppendUtf8(written, c);
+  EXPECT_EQ(written, "Aß✓🙂");
+  EXPECT_EQ(platform::CodePointCount(written), 4u);
+  EXPECT_TRUE(platform::IsValidUtf8(written));
+
+  // Each of these could pass for a character of its own (a "/" or a "." in disguise) or runs short.
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAE", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xC3", "\x80", "\xF8\x88\x80\x80\x80"})
+    EXPECT_FALSE(platform::IsValidUtf8(bad)) << bad;
+}
