@@ -56,7 +56,11 @@ std::uint64_t GzipInflatedSize(std::span<const std::uint8_t> member) {
 std::vector<std::uint8_t> Gunzip(std::span<const std::uint8_t> member) {
   // Counted in 32 bits where the build inflates with zlib; what the installer carries is far smaller.
   if (member.size() > std::numeric_limits<std::uint32_t>::max()) throw EZipError("The carried data is too large");
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(GzipInflatedSize(member)));
+  // Deflate makes at most 1032 bytes of one, so a trailer that claims more is damaged: refused before
+  // memory for it is taken, since a size read from a cut member can be anything up to 4 GiB.
+  const std::uint64_t size = GzipInflatedSize(member);
+  if (size > std::uint64_t{member.size()} * 1032) throw Damaged();
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
   const std::size_t start = DeflateStart(member);
   const std::uint8_t* trailer = member.data() + member.size() - kGzipTrailerSize;
   // The stream must fill exactly the size the trailer gives and end exactly where the trailer begins:
