@@ -34,24 +34,8 @@ std::span<const std::uint8_t> CarriedData(const char* name) {
 
 // Writes the data beside the target and renames it over, so a failed write leaves no half file.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> data, bool program) {
-  std::filesystem::path target = platform::ToPath(path);
-  // Of this write's own: a name shared with another run would let the two spoil each other's file.
-  std::filesystem::path part = platform::TemporaryNameFor(target, ".part");
-  try {
-    platform::WriteFileData(part, data);
-  } catch (const std::system_error& e) {
-    std::error_code ec;
-    std::filesystem::remove(part, ec);
-    // Named by the file the user knows, with the system's reason: a full disk ends the run with its own code.
-    throw std::system_error(e.code(), "Cannot write " + path);
-  }
-  if (program) platform::MarkExecutable(part);
-  std::error_code ec;
-  std::filesystem::rename(part, target, ec);
-  if (ec) {
-    std::filesystem::remove(part, ec);
-    throw std::runtime_error("Cannot replace " + path);
-  }
+  // Named by the file the user knows, with the system's reason: a full disk ends the run with its own code.
+  platform::ReplaceFileWith(platform::ToPath(path), data, ".part", program);
 }
 
 // Runs a guarded piece of a step: any error marks the installation failed.

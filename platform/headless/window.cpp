@@ -1,6 +1,5 @@
 // The headless window backend: windows that live in memory, for tests and for systems without a display.
 #include <algorithm>
-#include <cstring>
 
 #include "platform/headless_window.h"
 
@@ -131,9 +130,7 @@ void HeadlessWindow::Present(const PixelBuffer& image) {
   screenWidth_ = image.width;
   screenHeight_ = image.height;
   screen_.resize(static_cast<std::size_t>(image.width) * image.height);
-  for (int y = 0; y < image.height; ++y)
-    std::memcpy(screen_.data() + static_cast<std::size_t>(y) * image.width, image.bits + static_cast<std::size_t>(y) * image.stride,
-                static_cast<std::size_t>(image.width) * 4);
+  CopyPixelRows(image, screen_.data(), static_cast<std::size_t>(image.width) * 4, image.width, image.height);
 }
 
 void HeadlessWindow::MoveTo(int x, int y, unsigned shift) {

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include <cmath>
 #include <cstring>
@@ -14,6 +13,7 @@
 
 #include "platform/canvas.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 
 namespace platform {
 namespace {
@@ -322,17 +322,7 @@ void RegisterPrivateFont(std::span<const std::uint8_t> data) {
   std::filesystem::path folder = RuntimeFolder("vel-fonts", "vel-fonts");
   std::error_code ec;
   std::filesystem::path file = folder / (std::to_string(data.size()) + "-" + std::to_string(hash) + ".ttf");
-  if (!std::filesystem::exists(file, ec)) {
-    std::filesystem::path part = file;
-    part += ".";
-    part += std::to_string(getpid());
-    {
-      std::ofstream out(part, std::ios::binary);
-      out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-      if (!out) throw std::runtime_error("Cannot write the font file " + part.string());
-    }
-    std::filesystem::rename(part, file, ec);
-  }
+  if (!std::filesystem::exists(file, ec)) ReplaceFileWith(file, data, ".part");
   if (!FcConfigAppFontAddFile(FontConfig(), reinterpret_cast<const FcChar8*>(file.c_str())))
     throw std::runtime_error("The font " + file.string() + " cannot be used");
   // pango keeps fontconfig's earlier answers until told that the fonts changed, and so do we.

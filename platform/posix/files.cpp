@@ -193,30 +193,9 @@ std::size_t FindSection(const std::vector<std::string>& lines, std::string_view 
 
 // Written beside the file and renamed over it, so a reader never sees half a file.
 void SaveLines(const std::string& file, const std::vector<std::string>& lines) {
-  std::ostringstream text;
-  for (const std::string& line : lines) text << line << '\n';
-  std::filesystem::path target = ToPath(file);
-  // A name of this write's own: another process writing the same file at once has its own.
-  std::filesystem::path temporary = TemporaryNameFor(target, ".tmp");
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::system_error(errno ? errno : EACCES, std::generic_category(), file);
-    out << text.str();
-    out.close();
-    if (!out) {
-      const int error = errno ? errno : EIO;
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw std::system_error(error, std::generic_category(), file);
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw std::system_error(ec, file);
-  }
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  ReplaceFileWith(ToPath(file), {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, ".tmp");
 }
 
 }  // namespace

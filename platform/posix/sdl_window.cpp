@@ -147,9 +147,7 @@ class SdlWindow final : public Window {
     const Uint32 format = surface->format->format;
     // The buffer's 0xAARRGGBB words are already the X server's pixels; its alpha byte goes unread.
     if (format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888) {
-      for (int y = 0; y < height; ++y)
-        std::memcpy(static_cast<Uint8*>(surface->pixels) + static_cast<std::size_t>(y) * surface->pitch,
-                    image.bits + static_cast<std::size_t>(y) * image.stride, static_cast<std::size_t>(width) * 4);
+      CopyPixelRows(image, surface->pixels, static_cast<std::size_t>(surface->pitch), width, height);
     } else {
       SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, image.bits, image.stride, format, surface->pixels,
                         surface->pitch);

@@ -138,23 +138,9 @@ void CreateShortcut(const std::string& target, const std::string& linkFile,
     }
   // Written whole beside the link and renamed over it: a full disk must not leave half an entry that
   // the desktop shows as the application.
-  const std::filesystem::path temporary = TemporaryNameFor(link, ".tmp");
-  auto fail = [&](int error) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw std::system_error(error ? error : EIO, std::generic_category(), linkFile);
-  };
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) fail(errno);
-    out << entry.str();
-    out.close();
-    if (!out) fail(errno);
-  }
   // Desktops run only entries marked executable (trusted) from the desktop folder.
-  chmod(temporary.c_str(), 0755);
-  std::filesystem::rename(temporary, link, ec);
-  if (ec) fail(ec.value());
+  const std::string text = entry.str();
+  ReplaceFileWith(link, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, ".tmp", true);
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -88,25 +89,10 @@ void PrepareUnicodeProfile(const std::string& file) {
     text.resize(static_cast<std::size_t>(length));
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
   }
-  const std::filesystem::path temporary = TemporaryNameFor(path, ".tmp");
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write("\xFF\xFE", 2);
-    out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
-    out.close();
-    if (!out) {
-      const int error = errno ? errno : EIO;
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw std::system_error(error, std::generic_category(), file);
-    }
-  }
-  if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    const DWORD error = GetLastError();
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw std::system_error(static_cast<int>(error), std::system_category(), file);
-  }
+  std::vector<std::uint8_t> unicode = {0xFF, 0xFE};
+  const auto* units = reinterpret_cast<const std::uint8_t*>(text.data());
+  unicode.insert(unicode.end(), units, units + text.size() * sizeof(wchar_t));
+  ReplaceFileWith(path, unicode, ".tmp");
 }
 
 // The mark and the write after it are one step for the threads of this process: another thread's

@@ -433,9 +433,7 @@ void Win32Window::Present(const PixelBuffer& image) {
   pixelsWidth_ = image.width;
   pixelsHeight_ = image.height;
   pixels_.resize(static_cast<std::size_t>(image.width) * image.height);
-  for (int y = 0; y < image.height; ++y)
-    std::memcpy(pixels_.data() + static_cast<std::size_t>(y) * image.width, image.bits + static_cast<std::size_t>(y) * image.stride,
-                static_cast<std::size_t>(image.width) * 4);
+  CopyPixelRows(image, pixels_.data(), static_cast<std::size_t>(image.width) * 4, image.width, image.height);
   InvalidateRect(hwnd_, nullptr, FALSE);
   UpdateWindow(hwnd_);
 }

@@ -19,6 +19,10 @@ struct PixelBuffer {
   int stride = 0;
 };
 
+// Copies the top-left `width` x `height` pixels of `image` to `target`, whose rows are `pitch` bytes
+// apart: how a picture reaches a window's or a screen's own memory.
+void CopyPixelRows(const PixelBuffer& image, void* target, std::size_t pitch, int width, int height);
+
 struct TextFont {
   std::string family = "Segoe UI";
   // Points at 96 dots per inch unless `sizeInPixels`.

@@ -55,6 +55,13 @@ bool IsTemporaryNameIn(std::string_view name, std::string_view prefix, std::stri
 // every page, which on some virtual machines costs more than the copy itself.
 void WriteFileData(const std::filesystem::path& file, std::span<const std::uint8_t> data);
 
+// Writes `data` under a temporary name of this write's own beside `target` (`suffix`: ".tmp",
+// ".part"), marks it executable when asked, and renames it over `target`: a reader, a full disk or a
+// kill never leaves half a file under the target's name. std::system_error "Cannot write TARGET" or
+// "Cannot replace TARGET" with the system's reason when it cannot; the temporary file is gone then.
+void ReplaceFileWith(const std::filesystem::path& target, std::span<const std::uint8_t> data, std::string_view suffix,
+                     bool executable = false);
+
 // Whether an error says the disk (or the volume's quota) is full, whichever way it travelled: as an
 // error code, or as the system's text inside another message.
 bool IsNoSpaceError(const std::exception& error);
