@@ -16,14 +16,7 @@ pid=$!
 trap 'stop $pid' EXIT
 wid=$(timeout 120 xdotool search --sync --onlyvisible --name "^Lux Gallery$" | head -1)
 [[ -n $wid ]] || fail "no gallery window"
-# The window may show a moment with the system's frame before the form takes its own title bar; the
-# X window then includes the frame Wine draws.
-for _ in $(seq 150); do
-  eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
-  [[ $WIDTH == 734 && $HEIGHT == 461 ]] && break
-  sleep 0.1
-done
-[[ $WIDTH == 734 && $HEIGHT == 461 ]] || fail "window is ${WIDTH}x$HEIGHT"
+wait_size "$wid" 734 461
 
 # The light theme's background beside the tiles, the theme button's accent in its middle.
 bx=$((X + 10)) by=$((Y + 200))

@@ -50,14 +50,7 @@ pid=$!
 trap 'stop $pid' EXIT
 wid=$(timeout 120 xdotool search --sync --onlyvisible --name "^Lux Menus$" | head -1)
 [[ -n $wid ]] || fail "no menus window"
-# Wine may show the window a moment in the system's frame, elsewhere, before the form takes its own
-# title bar: its place counts once the X window is the form's client area.
-for _ in $(seq 150); do
-  eval "$(xdotool getwindowgeometry --shell "$wid")"  # X, Y, WIDTH, HEIGHT
-  [[ $WIDTH == 600 && $HEIGHT == 400 ]] && break
-  sleep 0.1
-done
-[[ $WIDTH == 600 && $HEIGHT == 400 ]] || fail "the menus window is ${WIDTH}x$HEIGHT, not 600x400"
+wait_size "$wid" 600 400
 wait_line "menus: shown"
 give_focus "$wid"
 # The window's first frame is on the screen once its background shows beside the controls.

@@ -69,6 +69,18 @@ wait_dialog_drawn() {
 }
 # Gives a window the keyboard (there is no window manager to hand it over on a click) and waits until
 # the X server says the window has it: the program hears of it before any key sent after this.
+# Waits until window $1 is $2 x $3 and sets X, Y, WIDTH and HEIGHT from its place. Under Wine a window
+# may show a moment in the system's frame, elsewhere and larger, before the form takes its own title
+# bar: its place counts once the X window is the form's client area.
+wait_size() {
+  for _ in $(seq 150); do
+    eval "$(xdotool getwindowgeometry --shell "$1")"  # X, Y, WIDTH, HEIGHT
+    [[ $WIDTH == "$2" && $HEIGHT == "$3" ]] && return 0
+    sleep 0.1
+  done
+  fail "window $1 is ${WIDTH}x$HEIGHT, not $2x$3"
+}
+
 give_focus() { timeout 60 xdotool windowfocus --sync "$1" || fail "window $1 did not take the keyboard"; }
 # The mean of a colour's three channels.
 brightness() { echo $(((16#${1:0:2} + 16#${1:2:2} + 16#${1:4:2}) / 3)); }

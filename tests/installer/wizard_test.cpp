@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "child_process.h"
+#include "file_tree.h"
 #include "install_traces.h"
 #include "loop_clock.h"
 #include "installer/processes.h"
@@ -26,6 +27,7 @@
 #include "vel/registry.h"
 
 using namespace installer;
+using testsupport::ReadFile;
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -118,13 +120,6 @@ std::vector<std::string> Tree(const fs::path& folder) {
     entries.push_back(platform::FromPath(fs::relative(e.path(), folder)));
   std::sort(entries.begin(), entries.end());
   return entries;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 // The button row each page shows.

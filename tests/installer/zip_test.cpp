@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "file_tree.h"
 #include "installer/gzip.h"
 #include "installer/zip.h"
 #include "platform/files.h"
@@ -22,6 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using installer::EZipError;
+using testsupport::FileTree;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 using installer::TZipArchive;
 
 void Put16(std::string& out, std::uint32_t value) {
@@ -187,31 +191,6 @@ std::string UnicodePathExtra(const std::string& storedName, const std::string& u
   return extra + data;
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  ASSERT_TRUE(out.good()) << platform::FromPath(path);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every file and folder below `folder`, "/"-separated, with the files' bytes.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-  std::map<std::string, std::string> result;
-  if (!fs::exists(folder)) return result;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    std::string name = platform::FromPath(item.path().lexically_relative(folder));
-    for (char& c : name)
-      if (c == '\\') c = '/';
-    result[name] = item.is_symlink() ? "<link>" : item.is_directory() ? "<folder>" : ReadFile(item.path());
-  }
-  return result;
-}
-
 std::string ZipErrorOf(const std::function<void()>& action) {
   try {
     action();
@@ -283,7 +262,7 @@ TEST_F(ZipTest, ExtractsMixedArchiveWithExactBytesIntoNewFolder) {
       {"implied", "<folder>"},            {"implied/deep", "<folder>"},  {"implied/deep/file.txt", "deep"},
       {"empty.txt", ""},                  {"emptydir", "<folder>"},      {"attrdir", "<folder>"},
   };
-  EXPECT_EQ(Snapshot(out), expected);
+  EXPECT_EQ(FileTree(out), expected);
 }
 
 TEST_F(ZipTest, ReplacesExistingFilesAndKeepsOthersAlsoWhenRunAgain) {
@@ -301,9 +280,9 @@ TEST_F(ZipTest, ReplacesExistingFilesAndKeepsOthersAlsoWhenRunAgain) {
 
   TZipArchive zip(path);
   zip.ExtractAll(Text(out) + platform::kPathDelim);
-  EXPECT_EQ(Snapshot(out), expected);
+  EXPECT_EQ(FileTree(out), expected);
   zip.ExtractAll(Text(out));
-  EXPECT_EQ(Snapshot(out), expected);
+  EXPECT_EQ(FileTree(out), expected);
 }
 
 TEST_F(ZipTest, TakesSizesFromTheCentralDirectoryWhenDataDescriptorsFollow) {
@@ -319,7 +298,7 @@ TEST_F(ZipTest, TakesSizesFromTheCentralDirectoryWhenDataDescriptorsFollow) {
   zip.ExtractAll(Text(In("out")));
   std::map<std::string, std::string> expected = {
       {"signed.bin", big}, {"unsigned.txt", std::string(70000, 'u')}, {"stored.txt", "stored with a descriptor"}};
-  EXPECT_EQ(Snapshot(In("out")), expected);
+  EXPECT_EQ(FileTree(In("out")), expected);
 }
 
 TEST_F(ZipTest, ReadsZip64FieldsAndEndRecord) {
@@ -359,7 +338,7 @@ TEST_F(ZipTest, ReadsZip64FieldsAndEndRecord) {
   }
 
   zip.ExtractAll(Text(In("out")));
-  EXPECT_EQ(Snapshot(In("out")), expected);
+  EXPECT_EQ(FileTree(In("out")), expected);
 
   // The room an installation asks for is read from the same directory, ZIP64 sizes included.
   std::uint64_t total = 0;
@@ -416,12 +395,12 @@ TEST_F(ZipTest, RefusesTheWholeArchiveBeforeWritingAnything) {
     TTestArchive archive;
     archive.entries = {{.name = "good.txt", .data = "good"}, c.entry, {.name = "late.txt", .data = "late"}};
     std::string path = MakeZip(archive);
-    std::map<std::string, std::string> before = Snapshot(root_);
+    std::map<std::string, std::string> before = FileTree(root_);
 
     TZipArchive zip(path);
     EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("out"))); }), "ZIP entry \"" + c.entry.name + "\": " + c.reason);
     EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("fresh"))); }), "ZIP entry \"" + c.entry.name + "\": " + c.reason);
-    EXPECT_EQ(Snapshot(root_), before);
+    EXPECT_EQ(FileTree(root_), before);
   }
 
   TTestArchive harmless;
@@ -442,11 +421,11 @@ TEST_F(ZipTest, DoesNotFollowALinkOutOfTheFolder) {
     TTestArchive archive;
     archive.entries = {{.name = "good.txt", .data = "good"}, {.name = name, .data = "", .method = 0}};
     std::string path = MakeZip(archive);
-    std::map<std::string, std::string> before = Snapshot(root_);
+    std::map<std::string, std::string> before = FileTree(root_);
     TZipArchive zip(path);
     EXPECT_EQ(ZipErrorOf([&] { zip.ExtractAll(Text(In("out"))); }),
               "ZIP entry \"" + name + "\": the path leads out of the folder through a link");
-    EXPECT_EQ(Snapshot(root_), before);
+    EXPECT_EQ(FileTree(root_), before);
   }
 }
 
@@ -485,7 +464,7 @@ TEST_F(ZipTest, DamagedEntryLeavesTheExistingFileAndNoTemporaryFile) {
 
     std::string error = ZipErrorOf([&] { TZipArchive(path).ExtractAll(Text(out)); });
     EXPECT_EQ(error, c.cutArchive ? "Cannot read the ZIP archive \"" + path + "\"" + c.error : c.error);
-    EXPECT_EQ(Snapshot(out), (std::map<std::string, std::string>{{"app.exe", "the good program"}}));
+    EXPECT_EQ(FileTree(out), (std::map<std::string, std::string>{{"app.exe", "the good program"}}));
   }
 }
 
@@ -646,7 +625,7 @@ TEST_F(ZipTest, ExtractsStoredAndDeflatedEntriesOfEverySizeClassByteExact) {
       TZipArchive bad(MakeZip(damaged, "damaged.zip"));
       EXPECT_EQ(ZipErrorOf([&] { bad.ExtractAll(Text(fresh)); }),
                 "ZIP entry \"" + damaged.entries[1].name + "\": CRC-32 mismatch (the data is damaged)");
-      EXPECT_EQ(Snapshot(fresh), (std::map<std::string, std::string>{{"sub", "<folder>"}}));
+      EXPECT_EQ(FileTree(fresh), (std::map<std::string, std::string>{{"sub", "<folder>"}}));
     }
   }
 }

@@ -9,12 +9,17 @@
 #include <vector>
 
 #include "child_process.h"
+#include "file_tree.h"
 #include "installer/gzip.h"
 #include "installer/zip.h"
 #include "platform/files.h"
 #include "tools/pack/gzip_file.h"
 #include "tools/pack/worth_deflating.h"
 #include "tools/pack/zip_writer.h"
+
+using testsupport::FileTree;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 namespace {
 
@@ -28,30 +33,6 @@ std::string Noise(std::size_t size, std::uint32_t seed) {
     c = static_cast<char>(seed >> 24);
   }
   return out;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-  ASSERT_TRUE(out.good()) << platform::FromPath(path);
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Every file and folder below `folder`, "/"-separated, with the files' bytes.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-  std::map<std::string, std::string> result;
-  for (const auto& item : fs::recursive_directory_iterator(folder)) {
-    std::string name = platform::FromPath(item.path().lexically_relative(folder));
-    for (char& c : name)
-      if (c == '\\') c = '/';
-    result[name] = item.is_directory() ? "<folder>" : ReadFile(item.path());
-  }
-  return result;
 }
 
 const std::string kText = "Quarrow Studio keeps its settings in settings.ini beside the program.\n";
@@ -103,7 +84,7 @@ TEST_F(PackTest, ArchiveReadsBackThroughTheInstallersReaderFileForFile) {
 
   fs::path out = In("out");
   zip.ExtractAll(platform::FromPath(out));
-  EXPECT_EQ(Snapshot(out), Snapshot(app));
+  EXPECT_EQ(FileTree(out), FileTree(app));
   // Where files carry execute bits, the program keeps them and the others stay without.
   if (platform::kPathDelim == '/') {
     EXPECT_NE(fs::status(out / "bin" / "QuarrowStudio.exe").permissions() & fs::perms::owner_exec, fs::perms::none);
@@ -173,7 +154,7 @@ TEST_F(PackTest, AFailedRunLeavesNoArchiveBehind) {
   EXPECT_THROW(pack::WriteZip(In("missing"), In("app.zip")), std::runtime_error);
   EXPECT_THROW(pack::GzipFile(In("missing.exe"), In("uninstall.bin")), std::runtime_error);
   std::map<std::string, std::string> expected = {{"app.zip", "an archive of an earlier build"}};
-  EXPECT_EQ(Snapshot(root_), expected);
+  EXPECT_EQ(FileTree(root_), expected);
 }
 
 }  // namespace
